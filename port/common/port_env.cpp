@@ -19,8 +19,7 @@ const char* get(const char* name) {
   return (value != nullptr && value[0] != '\0') ? value : nullptr;
 }
 
-bool parseNumber(const char* name, const char* text, double lowest, double highest,
-                 double* out) {
+bool parseNumber(const char* name, const char* text, double lowest, double highest, double* out) {
   char* end = nullptr;
   errno = 0;
   double value = std::strtod(text, &end);
@@ -61,8 +60,8 @@ Environment readEnvironment() {
       env.audioSet = true;
       env.audio = AudioMode::Frames;
     } else {
-      std::fprintf(stderr,
-                   "vorkast: VORKAST_AUDIO=%s is not device, clock or frames; ignored\n", audio);
+      std::fprintf(stderr, "vorkast: VORKAST_AUDIO=%s is not device, clock or frames; ignored\n",
+                   audio);
     }
   }
   if (const char* fps = get("VORKAST_FPS")) {

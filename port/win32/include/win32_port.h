@@ -13,8 +13,8 @@ namespace win32port {
 // Called by the device's Present with the back buffer (X8R8G8B8, top row
 // first). Shows it in the window (waiting for vertical sync when asked),
 // writes it to VORKAST_FRAMES, then tells the port's frame listeners.
-void presentFrame(HWND window, const std::uint32_t* pixels, int width, int height,
-                  int pitchPixels, bool waitForVerticalSync);
+void presentFrame(HWND window, const std::uint32_t* pixels, int width, int height, int pitchPixels,
+                  bool waitForVerticalSync);
 
 // True when frames go to a real window; false in the `none` video mode.
 bool showsWindows();

@@ -146,8 +146,8 @@ struct WNDCLASSEXA {
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
 BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 BOOL DestroyWindow(HWND window);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
