@@ -76,6 +76,9 @@ Environment readEnvironment() {
   if (const char* keys = get("VORKAST_KEYS")) {
     env.keysFile = keys;
   }
+  if (const char* raw = get("VORKAST_RAWVIDEO")) {
+    env.rawVideoPath = raw;
+  }
   return env;
 }
 

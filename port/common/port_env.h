@@ -25,6 +25,9 @@ struct Environment {
   std::string framesDir;
   // VORKAST_KEYS: key script file, or empty.
   std::string keysFile;
+  // VORKAST_RAWVIDEO: a file or pipe that receives every presented frame as
+  // raw 640 x 480 BGRA bytes (what the capture tool feeds to ffmpeg).
+  std::string rawVideoPath;
 };
 
 // The environment as read from the process (once), or as last set.

@@ -22,8 +22,11 @@ void presentFrame(HWND window, const std::uint32_t* pixels, int width, int heigh
     s.framesChecked = true;
     const std::string& folder = port::environment().framesDir;
     if (!folder.empty()) s.frames = std::make_unique<FrameWriter>(folder);
+    const std::string& raw = port::environment().rawVideoPath;
+    if (!raw.empty()) s.rawVideo = std::make_unique<RawVideoWriter>(raw);
   }
   if (s.frames) s.frames->write(pixels, width, height, pitchPixels);
+  if (s.rawVideo) s.rawVideo->write(pixels, width, height, pitchPixels);
   port::notifyFramePresented(port::Frame{pixels, width, height, pitchPixels});
 }
 
@@ -68,6 +71,7 @@ void resetForTests() {
   s.scriptLoaded = false;
   s.script = KeyScript();
   s.frames.reset();
+  s.rawVideo.reset();
   s.framesChecked = false;
 }
 

@@ -44,6 +44,7 @@ struct State {
   std::function<int(const char*, const char*)> boxHandler;
 
   std::unique_ptr<FrameWriter> frames;
+  std::unique_ptr<RawVideoWriter> rawVideo;
   bool framesChecked = false;
   bool cursorHidden = false;
 };

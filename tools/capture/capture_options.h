@@ -1,0 +1,22 @@
+// vorkast05-capture's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct CaptureOptions {
+  double fps = 60.0;
+  double from = 0.0;
+  std::optional<double> to;
+  std::string outFile;    // --out FILE.mp4
+  std::string framesDir;  // --frames DIR
+  std::optional<double> at;
+  std::string pngFile;  // with --at
+};
+
+// Parses argv; on a mistake returns nothing and sets `error` to a message
+// that names the option.
+std::optional<CaptureOptions> parseCaptureOptions(int argc, const char* const* argv,
+                                                  std::string& error);
+
+extern const char kCaptureUsage[];

@@ -1,0 +1,133 @@
+// vorkast05-capture: the show rendered offline on its frame clock, to an MP4
+// with the music, to a folder of PNG frames, or to one PNG.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "capture_options.h"
+#include "progress.h"
+#include "show_process.h"
+
+namespace {
+
+constexpr double kShowEnd = 98.27;
+const char kMusic[] = "data/music/Molte_-_VorkastInvtro(1).mp3";
+
+std::string fmt(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.6f", v);
+  return buffer;
+}
+
+// A private folder for the key script, the pipe and single frames.
+std::string makeWorkFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vorkast05-capture.XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  return pattern;
+}
+
+// Escape at the pump after the last wanted frame ends the show there.
+long frameCount(const CaptureOptions& o) {
+  double end = o.to ? std::min(*o.to, kShowEnd) : kShowEnd;
+  return std::max(1L, static_cast<long>(std::ceil((end - o.from) * o.fps - 1e-9)));
+}
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "vorkast05-capture: %s\n", message.c_str());
+  return 1;
+}
+
+int captureFrames(const ShowRun& base, const CaptureOptions& o, const std::string& work,
+                  const std::vector<std::string>& extraEnv, long frames) {
+  ShowRun run = base;
+  std::string keys = work + "/keys.txt";
+  if (FILE* f = std::fopen(keys.c_str(), "w")) {
+    std::fprintf(f, "%ld ESCAPE down\n", frames);
+    std::fclose(f);
+  } else {
+    return fail("cannot write " + keys);
+  }
+  run.environment = {"VORKAST_VIDEO=none", "VORKAST_AUDIO=frames", "VORKAST_FPS=" + fmt(o.fps),
+                     "VORKAST_START=" + fmt(o.from), "VORKAST_KEYS=" + keys};
+  run.environment.insert(run.environment.end(), extraEnv.begin(), extraEnv.end());
+  Progress progress(frames, ::isatty(STDERR_FILENO) != 0, stderr);
+  long done = 0;
+  int status = runShow(run, [&](double) { progress.update(++done); });
+  progress.finish(done);
+  if (status != 0) return fail("the show ended with status " + std::to_string(status));
+  return done > 0 ? 0 : fail("the show presented no frame in that time");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  auto parsed = parseCaptureOptions(argc, argv, error);
+  if (!parsed) {
+    std::fprintf(stderr, "vorkast05-capture: %s\n%s", error.c_str(), kCaptureUsage);
+    return 2;
+  }
+  CaptureOptions o = *parsed;
+  ShowRun show = locateShow(argv[0]);
+  if (show.program.empty()) return fail("cannot find the vorkast05 program beside this one");
+  if (show.workDir.empty()) return fail("no data/ folder here or beside vorkast05");
+  std::string work = makeWorkFolder();
+  if (work.empty()) return fail(std::string("cannot make a work folder: ") + std::strerror(errno));
+
+  int result = 0;
+  if (o.at) {
+    // One frame at that time: the show starts there and stops after it.
+    o.from = *o.at;
+    std::string folder = work + "/frame";
+    result = captureFrames(show, o, work, {"VORKAST_FRAMES=" + folder}, 1);
+    if (result == 0) {
+      std::string command = "cp '" + folder + "/frame_000001.png' '" + o.pngFile + "'";
+      if (std::system(command.c_str()) != 0) result = fail("cannot write " + o.pngFile);
+    }
+  } else if (!o.framesDir.empty()) {
+    if (::mkdir(o.framesDir.c_str(), 0777) != 0 && errno != EEXIST) {
+      result = fail("cannot create " + o.framesDir + ": " + std::strerror(errno));
+    } else {
+      result = captureFrames(show, o, work, {"VORKAST_FRAMES=" + o.framesDir}, frameCount(o));
+    }
+  } else {
+    if (!onPath("ffmpeg")) {
+      result = fail("ffmpeg is not installed; on Debian: apt-get install ffmpeg");
+    } else if (FILE* probe = std::fopen(o.outFile.c_str(), "wb"); probe == nullptr) {
+      result = fail("cannot write " + o.outFile + ": " + std::strerror(errno));
+    } else {
+      std::fclose(probe);
+      std::string pipe = work + "/frames.raw";
+      if (::mkfifo(pipe.c_str(), 0600) != 0) {
+        result = fail(std::string("cannot make a pipe: ") + std::strerror(errno));
+      } else {
+        std::string music = show.workDir + "/" + kMusic;
+        // Frame 0 shows music time `from`, so the music starts there too.
+        int encoder = spawn(
+            {"ffmpeg", "-loglevel", "error",     "-y",         "-f",       "rawvideo", "-pix_fmt",
+             "bgr0",   "-s",        "640x480",   "-framerate", fmt(o.fps), "-i",       pipe,
+             "-ss",    fmt(o.from), "-i",        music,        "-map",     "0:v",      "-map",
+             "1:a?",   "-c:v",      "libx264",   "-preset",    "veryfast", "-pix_fmt", "yuv420p",
+             "-c:a",   "aac",       "-shortest", o.outFile});
+        if (encoder < 0) {
+          result = fail("ffmpeg could not be started");
+        } else {
+          result = captureFrames(show, o, work, {"VORKAST_RAWVIDEO=" + pipe}, frameCount(o));
+          int encoded = waitFor(encoder);
+          if (result == 0 && encoded != 0) result = fail("ffmpeg could not make the video");
+          if (result == 0) std::fprintf(stderr, "capture: wrote %s\n", o.outFile.c_str());
+        }
+      }
+    }
+  }
+  std::string cleanup = "rm -rf '" + work + "'";
+  if (std::system(cleanup.c_str()) != 0) std::fprintf(stderr, "capture: left %s\n", work.c_str());
+  return result;
+}

@@ -1,0 +1,28 @@
+// Runs the show as a child process on the frame clock and follows its
+// frame lines.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ShowRun {
+  std::string program;                   // the vorkast05 executable
+  std::string workDir;                   // the folder holding data/
+  std::vector<std::string> environment;  // NAME=value, added to ours
+};
+
+// Where the show and its data are: beside this program, with data/ in the
+// working folder or beside the program. Empty program when not found.
+ShowRun locateShow(const char* argv0);
+
+// Runs it; calls onFrame with the music time of every presented frame.
+// Returns the show's exit status, or -1 when it could not be started.
+int runShow(const ShowRun& run, const std::function<void(double)>& onFrame);
+
+// Starts a program with arguments and returns its pid, or -1.
+int spawn(const std::vector<std::string>& argv);
+// Waits for a spawned program; its exit status, or -1.
+int waitFor(int pid);
+// True when a program of that name is on PATH.
+bool onPath(const std::string& name);
