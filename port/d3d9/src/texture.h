@@ -1,0 +1,48 @@
+// A texture: a chain of mip levels, each an Image; the level surfaces are
+// made on first request and share the texture's reference count.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "image.h"
+#include "object.h"
+
+namespace d3d9impl {
+
+class Device;
+class Surface;
+
+class Texture final : public RefCounted<IDirect3DTexture9> {
+ public:
+  // Levels 0 means the whole chain down to 1 x 1.
+  static HRESULT create(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
+                        D3DFORMAT format, D3DPOOL pool, Texture** texture);
+  ~Texture() override;
+
+  HRESULT GetDevice(IDirect3DDevice9** device) override;
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+  DWORD GetLevelCount() override;
+  HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+  HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override;
+  HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+  HRESULT UnlockRect(UINT level) override;
+
+  UINT levelCount() const { return static_cast<UINT>(levels_.size()); }
+  const Image& level(UINT index) const { return *levels_[index]; }
+  D3DFORMAT format() const { return levels_[0]->format(); }
+
+ private:
+  Texture(Device* device, DWORD usage, D3DPOOL pool);
+
+  Device* device_;
+  DWORD usage_;
+  D3DPOOL pool_;
+  std::vector<std::unique_ptr<Image>> levels_;
+  std::vector<std::unique_ptr<Surface>> surfaces_;
+};
+
+// Mip levels of a full chain for a width x height texture.
+UINT fullChainLevels(UINT width, UINT height);
+
+}  // namespace d3d9impl
