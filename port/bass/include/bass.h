@@ -37,13 +37,17 @@ BOOL BASS_Stop();
 BOOL BASS_Pause();
 int BASS_ErrorGetCode();
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
-                              DWORD flags);
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
 BOOL BASS_StreamFree(HSTREAM handle);
 BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags);
+// Length of the stream in bytes, as positions count them.
+QWORD BASS_StreamGetLength(HSTREAM handle);
 
 QWORD BASS_ChannelGetPosition(DWORD handle);
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos);
 float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
+// A negative time gives the two's complement of its (negative) byte count,
+// a position that BASS_ChannelSetPosition refuses with BASS_ERROR_POSITION
+// and BASS_ChannelBytes2Seconds answers with -1.
 QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos);
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);

@@ -1,0 +1,155 @@
+#include "decoded_track.h"
+
+#include <bass.h>
+#include <mpg123.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "layer_limits.h"
+
+namespace bassport {
+namespace {
+
+// mpg123 reads through these callbacks from the bytes already in memory, so
+// it can seek (for tags at the end) without touching the file again.
+struct MemorySource {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t at;
+};
+
+mpg123_ssize_t readMemory(void* handle, void* buffer, std::size_t bytes) {
+  auto* source = static_cast<MemorySource*>(handle);
+  std::size_t n = std::min(bytes, source->size - source->at);
+  std::memcpy(buffer, source->data + source->at, n);
+  source->at += n;
+  return static_cast<mpg123_ssize_t>(n);
+}
+
+off_t seekMemory(void* handle, off_t offset, int whence) {
+  auto* source = static_cast<MemorySource*>(handle);
+  off_t base = whence == SEEK_SET   ? 0
+               : whence == SEEK_CUR ? static_cast<off_t>(source->at)
+               : whence == SEEK_END ? static_cast<off_t>(source->size)
+                                    : -1;
+  if (base < 0) return -1;
+  off_t target = base + offset;
+  if (target < 0 || target > static_cast<off_t>(source->size)) return -1;
+  source->at = static_cast<std::size_t>(target);
+  return target;
+}
+
+// Bytes taken by an ID3v2 tag at the start, which is not audio.
+std::size_t id3v2Bytes(const std::uint8_t* data, std::size_t size) {
+  if (size < 10 || std::memcmp(data, "ID3", 3) != 0) return 0;
+  std::size_t body = 0;
+  for (int i = 6; i < 10; ++i) {
+    if (data[i] & 0x80) return 0;  // not syncsafe: not a tag
+    body = (body << 7) | data[i];
+  }
+  std::size_t footer = (data[5] & 0x10) ? 10 : 0;
+  return std::min(size, 10 + body + footer);
+}
+
+struct HandleDeleter {
+  void operator()(mpg123_handle* handle) const {
+    mpg123_close(handle);
+    mpg123_delete(handle);
+  }
+};
+using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
+
+Handle openDecoder(MemorySource* source) {
+  static const bool initialised = mpg123_init() == MPG123_OK;  // a no-op since 1.27
+  if (!initialised) return nullptr;
+  int error = MPG123_OK;
+  Handle handle(mpg123_new(nullptr, &error));
+  if (!handle) return nullptr;
+  mpg123_handle* mh = handle.get();
+  // Gapless drops the encoder's delay and padding; only 44.1 kHz stereo
+  // 16-bit is allowed out, so mpg123 resamples other rates and doubles mono.
+  if (mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_AUTO_RESAMPLE, 0) !=
+          MPG123_OK ||
+      mpg123_format_none(mh) != MPG123_OK ||
+      mpg123_format(mh, kSampleRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
+      mpg123_replace_reader_handle(mh, readMemory, seekMemory, nullptr) != MPG123_OK ||
+      mpg123_open_handle(mh, source) != MPG123_OK) {
+    return nullptr;
+  }
+  return handle;
+}
+
+}  // namespace
+
+int DecodedTrack::decode(const std::uint8_t* data, std::size_t size) {
+  samples_.clear();
+  if (size == 0) return BASS_ERROR_FILEFORM;
+  if (size > kMaxFileBytes) return BASS_ERROR_FILEFORM;
+
+  MemorySource source{data, size, 0};
+  Handle handle = openDecoder(&source);
+  if (!handle) return BASS_ERROR_FILEFORM;
+  mpg123_handle* mh = handle.get();
+
+  // Frame bookkeeping to tell an MP3 from bytes that merely contain sync
+  // patterns: the longest run of frames that follow each other directly,
+  // and how much of the file the frames cover.
+  std::size_t frameBytes = 0;
+  int run = 0;
+  int longestRun = 0;
+  off_t expectedNext = -1;
+  off_t lastFrame = -1;
+
+  int failures = 0;
+  const std::size_t maxSamples = static_cast<std::size_t>(kMaxStreamFrames) * kChannels;
+  for (;;) {
+    off_t frameNumber = 0;
+    unsigned char* audio = nullptr;
+    std::size_t bytes = 0;
+    int result = mpg123_decode_frame(mh, &frameNumber, &audio, &bytes);
+    if (result == MPG123_DONE) break;
+    if (result == MPG123_NEW_FORMAT) continue;
+    if (result != MPG123_OK) {
+      // mpg123 resyncs past damage on the next call; a stream that keeps
+      // failing ends where it is.
+      if (++failures > kMaxDecodeFailures) break;
+      continue;
+    }
+    failures = 0;
+    off_t position = mpg123_framepos(mh);
+    mpg123_frameinfo info{};
+    if (position >= 0 && position != lastFrame && mpg123_info(mh, &info) == MPG123_OK) {
+      std::size_t length = static_cast<std::size_t>(info.framesize);  // header included
+      frameBytes += length;
+      run = (position == expectedNext) ? run + 1 : 1;
+      longestRun = std::max(longestRun, run);
+      expectedNext = position + static_cast<off_t>(length);
+      lastFrame = position;
+    }
+    std::size_t count = bytes / sizeof(std::int16_t);
+    if (samples_.size() + count > maxSamples) {
+      samples_.clear();
+      samples_.shrink_to_fit();
+      return BASS_ERROR_MEM;
+    }
+    const auto* pcm = reinterpret_cast<const std::int16_t*>(audio);
+    samples_.insert(samples_.end(), pcm, pcm + count);
+  }
+
+  std::size_t audioBytes = size - id3v2Bytes(data, size);
+  bool enoughFrames = longestRun >= kMinConsecutiveFrames;
+  bool coversFile = static_cast<double>(frameBytes) >= kMinFrameCoverage * audioBytes;
+  if (!enoughFrames || !coversFile || samples_.size() < kChannels) {
+    samples_.clear();
+    samples_.shrink_to_fit();
+    return BASS_ERROR_FILEFORM;
+  }
+  samples_.resize(samples_.size() - samples_.size() % kChannels);
+  samples_.shrink_to_fit();
+  return BASS_OK;
+}
+
+}  // namespace bassport
