@@ -1,0 +1,70 @@
+#include "texel_convert.h"
+
+namespace imageload {
+namespace {
+
+// Bayer thresholds (i + 0.5) / 16 lie in [1/32, 31/32]; a byte on one of the
+// 3- or 2-bit levels is within 0.014 of it after scaling, so those bytes
+// never move to a neighbouring level.
+constexpr float kBayer[4][4] = {
+    {0.5f / 16, 8.5f / 16, 2.5f / 16, 10.5f / 16},
+    {12.5f / 16, 4.5f / 16, 14.5f / 16, 6.5f / 16},
+    {3.5f / 16, 11.5f / 16, 1.5f / 16, 9.5f / 16},
+    {15.5f / 16, 7.5f / 16, 13.5f / 16, 5.5f / 16},
+};
+
+unsigned quantize(std::uint8_t value, unsigned maxLevel, float threshold) {
+  const unsigned level =
+      static_cast<unsigned>(value * static_cast<float>(maxLevel) / 255.0f + threshold);
+  return level > maxLevel ? maxLevel : level;
+}
+
+}  // namespace
+
+std::uint32_t bytesPerTexel(vk_texel_format format) {
+  switch (format) {
+    case VK_TEXEL_L8:
+    case VK_TEXEL_R3G3B2:
+      return 1;
+    case VK_TEXEL_A8L8:
+      return 2;
+    default:
+      return 4;
+  }
+}
+
+void writeTexels(const RgbaImage& level, vk_texel_format format, std::uint8_t* bits,
+                 std::ptrdiff_t pitch) {
+  for (std::uint32_t y = 0; y < level.height; ++y) {
+    const std::uint8_t* src = level.pixels.data() + std::size_t{level.width} * 4 * y;
+    std::uint8_t* dst = bits + pitch * static_cast<std::ptrdiff_t>(y);
+    for (std::uint32_t x = 0; x < level.width; ++x, src += 4) {
+      switch (format) {
+        case VK_TEXEL_A8R8G8B8:
+        case VK_TEXEL_X8R8G8B8:
+          // Little-endian ARGB words: blue first.
+          *dst++ = src[2];
+          *dst++ = src[1];
+          *dst++ = src[0];
+          *dst++ = format == VK_TEXEL_A8R8G8B8 ? src[3] : 0xFF;
+          break;
+        case VK_TEXEL_L8:
+          *dst++ = src[0];  // grey images arrive with R = G = B
+          break;
+        case VK_TEXEL_A8L8:
+          *dst++ = src[0];
+          *dst++ = src[3];
+          break;
+        case VK_TEXEL_R3G3B2: {
+          const float t = kBayer[y & 3][x & 3];
+          *dst++ =
+              static_cast<std::uint8_t>((quantize(src[0], 7, t) << 5) |
+                                        (quantize(src[1], 7, t) << 2) | quantize(src[2], 3, t));
+          break;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace imageload
