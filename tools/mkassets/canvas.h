@@ -17,10 +17,22 @@ class Canvas {
   Rgba& at(int x, int y) { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
   const Rgba& at(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
 
-  // Lays colour over the pixel with the given coverage, as "over" does.
+  // Lays colour over the pixel with the given coverage ("over"); pixels
+  // outside the canvas are ignored.
   void blend(int x, int y, Rgba colour, float coverage);
 
-  // 8-bit samples, rounded; channels 1 to 4 of RGBA order.
+  // Every pixel from a function of its centre in texture coordinates (0 to 1).
+  template <typename Shader>
+  void paint(Shader shader) {
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) {
+        at(x, y) = shader((static_cast<float>(x) + 0.5f) / static_cast<float>(width_),
+                          (static_cast<float>(y) + 0.5f) / static_cast<float>(height_));
+      }
+    }
+  }
+
+  // 8-bit samples, rounded: 1 grey (from red), 2 grey and alpha, 3 RGB, 4 RGBA.
   std::vector<std::uint8_t> bytes(int channels) const;
 
  private:
@@ -30,4 +42,6 @@ class Canvas {
 };
 
 float clamp01(float v);
+float smoothstep(float edge0, float edge1, float x);
 Rgba mix(Rgba a, Rgba b, float t);
+std::uint8_t toByte(float v);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "mp3_encoder.h"
 #include "music.h"
@@ -29,6 +30,18 @@ bool makeParents(const std::string& path) {
   return true;
 }
 
+bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    std::fprintf(stderr, "mkassets: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = std::fclose(file) == 0 && ok;
+  if (!ok) std::fprintf(stderr, "mkassets: cannot write %s\n", path.c_str());
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,16 +62,10 @@ int main(int argc, char** argv) {
   }
 
   std::vector<std::uint8_t> mp3 = encodeMp3(synthesizeMusic());
-  std::string musicPath = root + "/music/Molte_-_VorkastInvtro(1).mp3";
-  if (mp3.empty() || !makeParents(musicPath)) {
+  if (mp3.empty()) {
     std::fprintf(stderr, "mkassets: the music could not be encoded\n");
     return 1;
   }
-  FILE* file = std::fopen(musicPath.c_str(), "wb");
-  if (file == nullptr || std::fwrite(mp3.data(), 1, mp3.size(), file) != mp3.size() ||
-      std::fclose(file) != 0) {
-    std::fprintf(stderr, "mkassets: cannot write %s\n", musicPath.c_str());
-    return 1;
-  }
-  return 0;
+  std::string musicPath = root + "/music/Molte_-_VorkastInvtro(1).mp3";
+  return makeParents(musicPath) && writeFile(musicPath, mp3) ? 0 : 1;
 }

@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "song_plan.h"
+
 std::vector<std::uint8_t> encodeMp3(const StereoBuffer& music) {
   lame_global_flags* lame = lame_init();
   if (lame == nullptr) return {};
-  lame_set_in_samplerate(lame, kSampleRate);
-  lame_set_out_samplerate(lame, kSampleRate);
+  lame_set_in_samplerate(lame, song::kSampleRate);
+  lame_set_out_samplerate(lame, song::kSampleRate);
   lame_set_num_channels(lame, 2);
   lame_set_mode(lame, JOINT_STEREO);
   lame_set_brate(lame, 192);

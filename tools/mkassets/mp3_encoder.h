@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "music.h"
+#include "stereo_buffer.h"
 
 // Empty on failure.
 std::vector<std::uint8_t> encodeMp3(const StereoBuffer& music);

@@ -2,175 +2,139 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
+
+#include "instruments.h"
+#include "song_plan.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979;
-constexpr double kBeat = 60.0 / 125.0;  // 125 beats a minute
+using namespace song;
 
-// Section boundaries, where the scenes change.
-constexpr double kPulseStart = 12.9;
-constexpr double kTextStart = 30.0;
-constexpr double kClosingStart = 79.0;
+// A minor, one chord a bar: Am, F, C, G.
+const Chord kChords[4] = {{57, 60, 64}, {57, 60, 65}, {55, 60, 64}, {55, 59, 62}};
+const int kRoots[4] = {33, 29, 36, 31};  // A1, F1, C2, G1
+const Chord kBreakChord = {56, 59, 64};  // E major, leading home to A minor
 
-double midiToHz(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
+// Kick levels, tuned against the FFT the show reads: the pulse scene swings
+// on band 0 above 0.833 and the text scene flips its overlay above 0.4.
+// Only the bar's first kick passes 0.833; the others pass 0.733. The snare on
+// beats two and four adds a little to band 0, so those kicks are softer.
+constexpr double kPulseKick[4] = {0.60, 0.46, 0.48, 0.46};
+constexpr double kTextKick = 0.34;
+constexpr double kClosingKick = 0.30;
 
-// A minor: Am, F, C, G, one bar each.
-const int kChords[4][3] = {{57, 60, 64}, {53, 57, 60}, {48, 52, 55}, {55, 59, 62}};
-const int kRoots[4] = {33, 29, 36, 31};
-
-struct Noise {
-  std::uint32_t state = 0x12345678u;
-  double next() {
-    state = state * 1664525u + 1013904223u;
-    return static_cast<double>(state >> 8) / 8388608.0 - 1.0;
-  }
-};
-
-void addKick(StereoBuffer& out, double start, double level) {
-  auto first = static_cast<std::size_t>(start * kSampleRate);
-  double phase = 0.0;
-  for (std::size_t n = 0; n < static_cast<std::size_t>(0.45 * kSampleRate); ++n) {
-    std::size_t i = first + n;
-    if (i >= out.left.size()) break;
-    double t = static_cast<double>(n) / kSampleRate;
-    // A falling pitch, so most of the body sits below 60 Hz.
-    double freq = 32.0 + 90.0 * std::exp(-t * 60.0);
-    phase += 2 * kPi * freq / kSampleRate;
-    double env = std::exp(-t * 4.0) * std::min(1.0, t * 800.0);
-    // Soft clipping squares the body off, which is what the lowest band hears.
-    double s = level * std::tanh(2.5 * env * std::sin(phase)) / std::tanh(2.5);
-    out.left[i] += static_cast<float>(s);
-    out.right[i] += static_cast<float>(s);
-  }
-}
-
-void addNoiseHit(StereoBuffer& out, Noise& noise, double start, double level, double decay,
-                 double pan, double tone) {
-  auto first = static_cast<std::size_t>(start * kSampleRate);
-  double previous = 0.0;
-  for (std::size_t n = 0; n < static_cast<std::size_t>(0.25 * kSampleRate); ++n) {
-    std::size_t i = first + n;
-    if (i >= out.left.size()) break;
-    double t = static_cast<double>(n) / kSampleRate;
-    double white = noise.next();
-    double high = white - previous;  // a first difference keeps it bright
-    previous = white;
-    double body = tone > 0 ? 0.5 * std::sin(2 * kPi * tone * t) : 0.0;
-    double s = level * std::exp(-t * decay) * (high + body);
-    out.left[i] += static_cast<float>(s * (1.0 - pan));
-    out.right[i] += static_cast<float>(s * (1.0 + pan));
-  }
-}
-
-// Detuned saws through a one-pole low-pass, slowly rising and falling.
-void addPad(StereoBuffer& out, double start, double length, int chord, double level) {
-  auto first = static_cast<std::size_t>(start * kSampleRate);
-  auto count = static_cast<std::size_t>(length * kSampleRate);
-  double lowL = 0, lowR = 0;
-  double phases[6] = {0, 0.3, 0.6, 0.1, 0.4, 0.7};
-  for (std::size_t n = 0; n < count; ++n) {
-    std::size_t i = first + n;
-    if (i >= out.left.size()) break;
-    double t = static_cast<double>(n) / kSampleRate;
-    double env = std::min(1.0, t / 0.3) * std::min(1.0, (length - t) / 0.3);
-    double l = 0, r = 0;
-    for (int v = 0; v < 3; ++v) {
-      double f = midiToHz(kChords[chord][v]);
-      for (int d = 0; d < 2; ++d) {
-        double& p = phases[v * 2 + d];
-        p += f * (d == 0 ? 0.997 : 1.003) / kSampleRate;
-        p -= std::floor(p);
-        double saw = 2.0 * p - 1.0;
-        (d == 0 ? l : r) += saw;
+void opening(Instruments& play, StereoBuffer& plucks) {
+  play.pad(0.0, kGridStart + 0.2, kChords[0], 0.05, 400.0);
+  for (int bar = 0; bar < kPulseFirstBar; ++bar) {
+    double at = barStart(bar);
+    int chord = bar % 4;
+    double open = static_cast<double>(bar) / kPulseFirstBar;  // the pad brightens
+    play.pad(at, 4 * kBeat + 0.1, kChords[chord], 0.06 + 0.05 * open, 400.0 + 1600.0 * open);
+    play.subBass(at, 4 * kBeat, kRoots[chord], 0.2);
+    if (bar >= 2) {
+      for (int step = 0; step < 8; ++step) {  // eighths up the chord
+        int note = kChords[chord][static_cast<std::size_t>(step % 3)] + 12 * (step / 3 % 2);
+        play.pluck(plucks, at + step * kBeat / 2, note, 0.05 + 0.02 * open, step % 2 ? 0.4 : -0.4,
+                   7.0);
       }
     }
-    lowL += 0.04 * (l - lowL);
-    lowR += 0.04 * (r - lowR);
-    out.left[i] += static_cast<float>(level * env * lowL / 3.0);
-    out.right[i] += static_cast<float>(level * env * lowR / 3.0);
+    if (bar >= 4) {
+      for (int beat = 0; beat < 4; ++beat) play.hat(at + (beat + 0.5) * kBeat, 0.05, false, 0.3);
+    }
+  }
+  play.riser(kPulseStart - 2 * 4 * kBeat, 2 * 4 * kBeat, 0.12);
+}
+
+void mainGroove(Instruments& play, StereoBuffer& plucks, int bar) {
+  double at = barStart(bar);
+  int chord = bar % 4;
+  bool pulse = bar < kTextFirstBar;
+  play.pad(at, 4 * kBeat + 0.1, kChords[chord], pulse ? 0.07 : 0.08, pulse ? 1500.0 : 2400.0);
+  for (int beat = 0; beat < 4; ++beat) {
+    double t = at + beat * kBeat;
+    play.kick(t, pulse ? kPulseKick[beat] : kTextKick);
+    if (beat % 2 == 1) play.snare(t, pulse ? 0.16 : 0.2);
+    play.hat(t + kBeat / 2, 0.09, !pulse && beat == 3, 0.25);
+    if (!pulse) {
+      play.hat(t + kBeat / 4, 0.04, false, -0.3);
+      play.hat(t + 3 * kBeat / 4, 0.04, false, -0.3);
+    }
+    // The bass answers the kick on the off-beat, an octave jump in the text section.
+    int note = kRoots[chord] + 12 + (!pulse && beat == 3 ? 12 : 0);
+    play.bass(t + kBeat / 2, kBeat / 2 - 0.02, note, 0.16, pulse ? 0.5 : 0.8);
+  }
+  if (!pulse) {
+    for (int step = 0; step < 16; ++step) {  // sixteenths: up, up, down
+      static const int kShape[8] = {0, 1, 2, 3, 2, 1, 2, 0};
+      int k = kShape[step % 8];
+      int note =
+          (k == 3 ? kChords[chord][0] + 12 : kChords[chord][static_cast<std::size_t>(k)]) + 12;
+      play.pluck(plucks, at + step * kBeat / 4, note, step % 4 == 0 ? 0.09 : 0.06,
+                 step % 2 ? 0.5 : -0.5, 9.0);
+    }
+  }
+  if (bar == kBreakBar - 1) {  // a snare roll into the break
+    for (int step = 8; step < 16; ++step) {
+      play.snare(at + step * kBeat / 4, 0.06 + 0.02 * (step - 8));
+    }
   }
 }
 
-void addBassNote(StereoBuffer& out, double start, double length, int note, double level) {
-  auto first = static_cast<std::size_t>(start * kSampleRate);
-  double f = midiToHz(note);
-  for (std::size_t n = 0; n < static_cast<std::size_t>(length * kSampleRate); ++n) {
-    std::size_t i = first + n;
-    if (i >= out.left.size()) break;
-    double t = static_cast<double>(n) / kSampleRate;
-    double env =
-        std::min(1.0, t * 200.0) * std::exp(-t * 3.0) * std::min(1.0, (length - t) * 200.0);
-    double s = level * env * (std::sin(2 * kPi * f * t) + 0.3 * std::sin(4 * kPi * f * t));
-    out.left[i] += static_cast<float>(s);
-    out.right[i] += static_cast<float>(s);
+void breakAndClosing(Instruments& play, StereoBuffer& plucks) {
+  play.pad(kBreakStart, kClosingStart - kBreakStart + 0.3, kBreakChord, 0.12, 2000.0);
+  play.riser(kBreakStart, kClosingStart - kBreakStart, 0.15);
+  const int melody[kClosingBars * 2] = {76, 72, 77, 72, 76, 79, 74, 71, 76, 72, 77,
+                                        81, 79, 76, 74, 71, 72, 69, 72, 76, 69, 69};
+  for (int bar = 0; bar < kClosingBars; ++bar) {
+    double at = kClosingStart + bar * 4 * kBeat;
+    int chord = (bar / 2) % 4;  // the harmony slows to two bars a chord
+    bool last = bar == kClosingBars - 1;
+    play.pad(at, 4 * kBeat + (last ? kLength - at - 4 * kBeat : 0.1), kChords[chord], 0.1,
+             1800.0 - 100.0 * bar);
+    play.kick(at, kClosingKick);
+    play.kick(at + 2.5 * kBeat, kClosingKick * 0.8);
+    play.snare(at + 2 * kBeat, 0.1);
+    play.bass(at, 2 * kBeat - 0.05, kRoots[chord] + 12, 0.14, 0.3);
+    play.bass(at + 2 * kBeat, 2 * kBeat - 0.05, kRoots[chord] + 12, 0.12, 0.3);
+    for (int beat = 0; beat < 4; ++beat) play.hat(at + (beat + 0.5) * kBeat, 0.05, false, 0.2);
+    for (int half = 0; half < 2; ++half) {
+      play.pluck(plucks, at + half * 2 * kBeat, melody[bar * 2 + half], 0.12, -0.2, 2.5);
+      play.pluck(plucks, at + half * 2 * kBeat + 0.01, melody[bar * 2 + half] - 12, 0.06, 0.3, 3.0);
+    }
   }
+  double end = kClosingStart + kClosingBars * 4 * kBeat;  // the last chord rings out
+  play.pad(end, kLength - end, kChords[0], 0.08, 1000.0);
+  play.subBass(end - 0.3, kLength - end + 0.3, kRoots[0], 0.1);
 }
 
 }  // namespace
 
 StereoBuffer synthesizeMusic() {
-  StereoBuffer out;
-  auto total = static_cast<std::size_t>(kMusicSeconds * kSampleRate);
-  out.left.assign(total, 0.0f);
-  out.right.assign(total, 0.0f);
-  Noise noise;
+  auto frames = static_cast<std::size_t>(kLength * kSampleRate);
+  StereoBuffer mix(frames);
+  StereoBuffer plucks(frames);
+  Instruments play(mix);
 
-  const double bar = 4 * kBeat;
-  for (int b = 0; b * bar < kMusicSeconds - 2.0; ++b) {
-    double start = b * bar;
-    int chord = b % 4;
-    bool opening = start < kPulseStart;
-    bool closing = start >= kClosingStart;
-    addPad(out, start, bar, chord, opening ? 0.10 : (closing ? 0.12 : 0.08));
-  }
+  opening(play, plucks);
+  for (int bar = kPulseFirstBar; bar < kBreakBar; ++bar) mainGroove(play, plucks, bar);
+  breakAndClosing(play, plucks);
+  addEcho(mix, plucks, 3 * kBeat / 4, 0.45, 0.5);
 
-  for (int beat = 0; beat * kBeat < kMusicSeconds - 1.0; ++beat) {
-    double t = beat * kBeat;
-    int chord = (beat / 4) % 4;
-    bool downbeat = beat % 4 == 0;
-    if (t < kPulseStart) {
-      // The opening breathes: a soft bass on the bar, hats creeping in.
-      if (downbeat) addBassNote(out, t, bar * 0.9, kRoots[chord], 0.12);
-      if (t > 6.0) addNoiseHit(out, noise, t + kBeat / 2, 0.02, 60, 0.3, 0);
-    } else if (t < kTextStart) {
-      // The pulse: a heavy kick on every beat, heaviest on the bar.
-      addKick(out, t, downbeat ? 0.62 : 0.5);
-      addBassNote(out, t + kBeat / 2, kBeat / 2, kRoots[chord] + 12, 0.06);
-      addNoiseHit(out, noise, t + kBeat / 2, 0.05, 45, -0.3, 0);
-      if (beat % 2 == 1) addNoiseHit(out, noise, t, 0.09, 18, 0.1, 190);
-    } else if (t < kClosingStart) {
-      addKick(out, t, downbeat ? 0.42 : 0.36);
-      addBassNote(out, t + kBeat / 2, kBeat / 2, kRoots[chord] + 12, 0.07);
-      addNoiseHit(out, noise, t + kBeat / 2, 0.04, 50, 0.3, 0);
-      addNoiseHit(out, noise, t + kBeat / 4 * 3, 0.02, 70, -0.4, 0);
-      if (beat % 2 == 1) addNoiseHit(out, noise, t, 0.08, 20, -0.1, 200);
-    } else if (t < 92.0) {
-      // The close: the beat thins out under the pads.
-      if (beat % 2 == 0) addKick(out, t, 0.25);
-      if (downbeat) addBassNote(out, t, bar * 0.9, kRoots[chord] + 12, 0.05);
-    }
-  }
-
-  // Leave headroom: peak at about -1 dBFS.
+  // Headroom: the loudest sample at -1.5 dBFS at most, so that the MP3's
+  // own overshoot stays below full scale.
   float peak = 0.0f;
-  for (std::size_t i = 0; i < total; ++i) {
-    peak = std::max(peak, std::max(std::fabs(out.left[i]), std::fabs(out.right[i])));
+  for (std::size_t i = 0; i < frames; ++i) {
+    peak = std::max({peak, std::fabs(mix.left[i]), std::fabs(mix.right[i])});
   }
-  if (peak > 0.89f) {
-    float gain = 0.89f / peak;
-    for (std::size_t i = 0; i < total; ++i) {
-      out.left[i] *= gain;
-      out.right[i] *= gain;
-    }
+  const float ceiling = 0.84f;
+  float gain = peak > ceiling ? ceiling / peak : 1.0f;
+  // The last three seconds fade out; the show has ended by then.
+  auto fade = static_cast<std::size_t>(3.0 * kSampleRate);
+  for (std::size_t i = 0; i < frames; ++i) {
+    float g = gain;
+    if (i + fade > frames) g *= static_cast<float>(frames - i) / static_cast<float>(fade);
+    mix.left[i] *= g;
+    mix.right[i] *= g;
   }
-  // Fade the last two seconds to silence.
-  auto fade = static_cast<std::size_t>(2.0 * kSampleRate);
-  for (std::size_t n = 0; n < fade; ++n) {
-    float g = static_cast<float>(n) / static_cast<float>(fade);
-    out.left[total - 1 - n] *= g;
-    out.right[total - 1 - n] *= g;
-  }
-  return out;
+  return mix;
 }

@@ -11,5 +11,9 @@ struct Picture {
   PngImage image;
 };
 
+// The frame overlay is exactly mid grey (128) further than this many pixels
+// from its edge.
+constexpr int kFrameBorder = 36;
+
 // The fonts are DejaVu's; returns an empty list when they cannot be opened.
 std::vector<Picture> makePictures(const std::string& boldFont, const std::string& plainFont);

@@ -35,6 +35,8 @@ bool encode(FILE* file, const PngImage& image) {
     colour.gray = image.transparent[0];
     png_set_tRNS(png, info, nullptr, 0, &colour);
   }
+  if (image.fileGamma > 0.0) png_set_gAMA(png, info, image.fileGamma);
+  if (image.srgb) png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
   png_write_info(png, info);
   int channels = png_get_channels(png, info);
   std::size_t rowBytes =

@@ -1,4 +1,5 @@
-// Text drawn with FreeType into a canvas, centred on a line.
+// Lines of text drawn with FreeType into a canvas, with anti-aliased edges
+// and an optional soft outline that keeps them readable on any background.
 #pragma once
 
 #include <string>
@@ -8,6 +9,16 @@
 struct FT_LibraryRec_;
 struct FT_FaceRec_;
 
+struct TextStyle {
+  int pixelSize = 32;
+  Rgba colour{1, 1, 1, 1};
+  Rgba outline{0, 0, 0, 0};  // alpha 0: no outline
+  int outlineRadius = 0;
+  // Glyphs are widened by this factor, for pictures that the show stretches
+  // unevenly over the 4:3 screen.
+  float stretchX = 1.0f;
+};
+
 class TextRenderer {
  public:
   explicit TextRenderer(const std::string& fontPath);
@@ -16,12 +27,15 @@ class TextRenderer {
   TextRenderer& operator=(const TextRenderer&) = delete;
 
   bool ok() const { return face_ != nullptr; }
-  // Draws text centred on x with its baseline at y, pixelSize high.
-  void draw(Canvas& canvas, const std::string& text, int centreX, int baselineY, int pixelSize,
-            Rgba colour);
-  int measure(const std::string& text, int pixelSize);
+  // Width in pixels of the text as draw would lay it out.
+  int measure(const std::string& text, const TextStyle& style);
+  // Draws text centred on centreX with its baseline at baselineY.
+  void draw(Canvas& canvas, const std::string& text, int centreX, int baselineY,
+            const TextStyle& style);
 
  private:
+  void setStyle(const TextStyle& style);
+
   FT_LibraryRec_* library_ = nullptr;
   FT_FaceRec_* face_ = nullptr;
 };
