@@ -10,9 +10,19 @@
 namespace port {
 namespace {
 
-std::mutex g_mutex;
-bool g_loaded = false;
-Environment g_env;
+// The show's globals are built before main and read the environment while
+// they are built, so its state lives in a function-local static, made on
+// first use rather than at some unknown point of static initialisation.
+struct Store {
+  std::mutex mutex;
+  bool loaded = false;
+  Environment env;
+};
+
+Store& store() {
+  static Store s;
+  return s;
+}
 
 const char* get(const char* name) {
   const char* value = std::getenv(name);
@@ -83,18 +93,20 @@ Environment readEnvironment() {
 }
 
 const Environment& environment() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  if (!g_loaded) {
-    g_env = readEnvironment();
-    g_loaded = true;
+  Store& s = store();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  if (!s.loaded) {
+    s.env = readEnvironment();
+    s.loaded = true;
   }
-  return g_env;
+  return s.env;
 }
 
 void setEnvironment(const Environment& env) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_env = env;
-  g_loaded = true;
+  Store& s = store();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.env = env;
+  s.loaded = true;
 }
 
 }  // namespace port
