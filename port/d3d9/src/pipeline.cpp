@@ -1,5 +1,16 @@
 #include "pipeline.h"
 
+#include <d3d9_port.h>
+
+#include <algorithm>
+
+#include "clipper.h"
+#include "pixel_pipeline.h"
+#include "plan.h"
+#include "thread_pool.h"
+#include "triangle_setup.h"
+#include "vertex_processor.h"
+
 namespace d3d9impl {
 
 bool vertexLayout(DWORD fvf, VertexLayout* layout) {
@@ -21,6 +32,91 @@ bool vertexLayout(DWORD fvf, VertexLayout* layout) {
   return true;
 }
 
-void renderDraw(const DrawInput&) {}
+namespace {
+
+// Below this many covered pixels (estimated) a draw stays on one thread.
+constexpr long kPixelsPerThread = 16384;
+
+void setupAll(const DrawPlan& plan, const DrawInput& input, std::vector<Triangle>* triangles) {
+  const std::vector<std::uint32_t>& order = *input.order;
+  const std::uint32_t lowest = *std::min_element(order.begin(), order.end());
+  const std::uint32_t highest = *std::max_element(order.begin(), order.end());
+  // Each distinct vertex is transformed once.
+  std::vector<ProcessedVertex> processed(highest - lowest + 1);
+  std::vector<bool> done(processed.size(), false);
+  auto vertex = [&](std::uint32_t number) -> const ProcessedVertex* {
+    const std::size_t slot = number - lowest;
+    if (!done[slot]) {
+      processVertex(plan, input.layout, input.vertices + std::size_t{number} * input.stride,
+                    &processed[slot]);
+      done[slot] = true;
+    }
+    return &processed[slot];
+  };
+  const float guardX = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Width);
+  const float guardY = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Height);
+  const std::size_t count = input.type == D3DPT_TRIANGLELIST ? order.size() / 3 : order.size() - 2;
+  std::vector<ProcessedVertex> polygon;
+  Triangle t;
+  for (std::size_t i = 0; i < count; ++i) {
+    const ProcessedVertex* v[3];
+    if (input.type == D3DPT_TRIANGLELIST) {
+      v[0] = vertex(order[3 * i]);
+      v[1] = vertex(order[3 * i + 1]);
+      v[2] = vertex(order[3 * i + 2]);
+    } else if (input.type == D3DPT_TRIANGLEFAN) {
+      v[0] = vertex(order[0]);
+      v[1] = vertex(order[i + 1]);
+      v[2] = vertex(order[i + 2]);
+    } else {  // strip: every other triangle turns round to keep its winding
+      v[0] = vertex(order[i]);
+      v[1] = vertex(order[i % 2 == 0 ? i + 1 : i + 2]);
+      v[2] = vertex(order[i % 2 == 0 ? i + 2 : i + 1]);
+    }
+    if (insideAll(*v[0], *v[1], *v[2], guardX, guardY)) {
+      if (setupTriangle(plan, v, &t)) triangles->push_back(t);
+      continue;
+    }
+    clipTriangle(*v[0], *v[1], *v[2], guardX, guardY, plan.stageCount, &polygon);
+    for (std::size_t k = 2; k < polygon.size(); ++k) {
+      const ProcessedVertex* fan[3] = {&polygon[0], &polygon[k - 1], &polygon[k]};
+      if (setupTriangle(plan, fan, &t)) triangles->push_back(t);
+    }
+  }
+}
+
+}  // namespace
+
+void renderDraw(const DrawInput& input) {
+  DrawPlan plan;
+  buildPlan(input, &plan);
+  std::vector<Triangle> triangles;
+  setupAll(plan, input, &triangles);
+  if (triangles.empty()) return;
+  long estimate = 0;
+  int top = plan.viewport.Y + plan.viewport.Height, bottom = 0;
+  for (const Triangle& t : triangles) {
+    estimate += static_cast<long>(t.maxX - t.minX + 1) * (t.maxY - t.minY + 1) / 2;
+    top = std::min(top, t.minY);
+    bottom = std::max(bottom, t.maxY);
+  }
+  // Bands are fixed rows of the target, so the split does not depend on
+  // the thread count; triangles keep their order inside every band.
+  const int firstBand = top / limits::kBandRows;
+  const int bands = bottom / limits::kBandRows - firstBand + 1;
+  const int threads =
+      static_cast<int>(std::min<long>(d3d9port::threadCount(), 1 + estimate / kPixelsPerThread));
+  parallelFor(bands, threads, [&](int index) {
+    const int y0 = (firstBand + index) * limits::kBandRows;
+    const int y1 = y0 + limits::kBandRows - 1;
+    for (const Triangle& t : triangles) {
+      const int from = std::max(y0, t.minY), to = std::min(y1, t.maxY);
+      for (int y = from; y <= to; ++y) {
+        int x0, x1;
+        if (rowSpan(t, y, &x0, &x1)) shadeSpan(plan, t, y, x0, x1);
+      }
+    }
+  });
+}
 
 }  // namespace d3d9impl
