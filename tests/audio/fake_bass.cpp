@@ -1,5 +1,6 @@
 #include "fake_bass.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 namespace fakebass {
@@ -8,10 +9,12 @@ namespace {
 Script g_script;
 std::vector<std::string> g_calls;
 
-template <typename... Args>
-void record(const char* format, Args... args) {
+__attribute__((format(printf, 1, 2))) void record(const char* format, ...) {
   char line[256];
-  std::snprintf(line, sizeof line, format, args...);
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
   g_calls.emplace_back(line);
 }
 
@@ -26,7 +29,6 @@ const std::vector<std::string>& calls() { return g_calls; }
 
 }  // namespace fakebass
 
-using fakebass::g_calls;
 using fakebass::g_script;
 using fakebass::record;
 

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr double kBin10Hz = 10 * 44100.0 / 512;
-constexpr QWORD kBytesPerSecond = 44100 * 4;
 
 void useEnvironment(port::AudioMode audio, double startSeconds = 0.0) {
   port::Environment env;
