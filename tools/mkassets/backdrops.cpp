@@ -67,9 +67,10 @@ Canvas fishScales(int size) {
     }
     float sparkle = tileNoise(u, v, 32, 7);
     float rim = smoothstep(0.78f, 0.98f, shade);
-    Rgba body = mix(Rgba{1.0f, 0.86f, 0.35f, 1}, Rgba{0.85f, 0.42f, 0.08f, 1}, shade);
-    body = mix(body, Rgba{0.25f, 0.08f, 0.02f, 1}, rim);
-    float glint = 0.25f * smoothstep(0.6f, 1.0f, sparkle) * (1.0f - shade);
+    // Kept dark: the pulse scene adds a zoom-blurred copy on top.
+    Rgba body = mix(Rgba{0.55f, 0.40f, 0.12f, 1}, Rgba{0.38f, 0.15f, 0.03f, 1}, shade);
+    body = mix(body, Rgba{0.10f, 0.03f, 0.01f, 1}, rim);
+    float glint = 0.18f * smoothstep(0.6f, 1.0f, sparkle) * (1.0f - shade);
     return Rgba{clamp01(body.r + glint), clamp01(body.g + glint), clamp01(body.b + glint), 1};
   });
   return c;
@@ -107,8 +108,10 @@ Canvas marble(int width, int height) {
     float warp = tileFbm(u, v, 3, 4, 23);
     float veins = std::sin(kTwoPi * (2 * u + v) + 9.0f * warp);
     float grain = tileFbm(u + 0.3f, v, 8, 3, 41);
-    Rgba stone = mix(Rgba{0.05f, 0.22f, 0.25f, 1}, Rgba{0.45f, 0.32f, 0.16f, 1}, grain);
-    stone = mix(stone, Rgba{0.85f, 0.80f, 0.62f, 1}, smoothstep(0.55f, 0.95f, veins));
+    // Dark, since the text scene adds a strongly zoom-blurred copy on top
+    // and the white captions must stand out.
+    Rgba stone = mix(Rgba{0.02f, 0.08f, 0.10f, 1}, Rgba{0.18f, 0.11f, 0.05f, 1}, grain);
+    stone = mix(stone, Rgba{0.38f, 0.32f, 0.22f, 1}, smoothstep(0.55f, 0.95f, veins));
     // The darkest cracks are cut out: the black behind shows through.
     if (std::fabs(veins + 0.93f) < 0.025f) return Rgba{0, 0, 0, 0};
     return stone;
