@@ -38,9 +38,12 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, const char* const* a
   };
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (i + 1 >= argc) {
-      return fail(arg.rfind("--", 0) == 0 ? arg + " needs a value" : "unexpected argument " + arg);
-    }
+    static const char* const kKnown[] = {"--fps", "--from",   "--to", "--at",
+                                         "--out", "--frames", "--png"};
+    bool known = false;
+    for (const char* name : kKnown) known = known || arg == name;
+    if (!known) return fail("unknown option " + arg);
+    if (i + 1 >= argc) return fail(arg + " needs a value");
     const char* value = argv[++i];
     double n = 0;
     if (arg == "--fps") {
@@ -59,10 +62,8 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, const char* const* a
       o.outFile = value;
     } else if (arg == "--frames") {
       o.framesDir = value;
-    } else if (arg == "--png") {
-      o.pngFile = value;
     } else {
-      return fail("unknown option " + arg);
+      o.pngFile = value;
     }
   }
   int modes = !o.outFile.empty() + !o.framesDir.empty() + (o.at.has_value() || !o.pngFile.empty());
