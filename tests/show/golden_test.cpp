@@ -53,7 +53,10 @@ TEST_P(Golden, FrameMatchesItsReference) {
   EXPECT_LT(mean, 0.5) << "t = " << time << ", worst channel difference " << worst;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, Golden, ::testing::Values("6", "20", "45", "88"),
-                         [](const auto& info) { return std::string("t") + info.param; });
+std::string nameOf(const ::testing::TestParamInfo<const char*>& time) {
+  return std::string("t") + time.param;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, Golden, ::testing::Values("6", "20", "45", "88"), nameOf);
 
 }  // namespace
