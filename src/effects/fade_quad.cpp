@@ -5,8 +5,11 @@
 #include "platform/d3dwindow.h"
 
 FadeQuad::FadeQuad() {
-  g_device->CreateVertexBuffer(4 * sizeof(FadeVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
-                               kFadeVertexFvf, D3DPOOL_DEFAULT, &vertexBuffer, nullptr);
+  if (FAILED(g_device->CreateVertexBuffer(4 * sizeof(FadeVertex),
+                                          D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFadeVertexFvf,
+                                          D3DPOOL_DEFAULT, &vertexBuffer, nullptr))) {
+    vertexBuffer = nullptr;  // nothing to fill, and draw draws nothing
+  }
   write();
 }
 
@@ -18,6 +21,11 @@ FadeQuad::~FadeQuad() {
 }
 
 void FadeQuad::set(float alpha, float rightEdge, float leftEdge, float topEdge, float bottomEdge) {
+  // The byte is alpha x 255 truncated. An opacity outside [0, 1] (or NaN)
+  // would not fit the byte and would spill into the colour, so it is held
+  // to the range first.
+  if (!(alpha > 0.0f)) alpha = 0.0f;
+  if (alpha > 1.0f) alpha = 1.0f;
   color = static_cast<D3DCOLOR>(static_cast<int>(alpha * 255.0f)) << 24;
   right = rightEdge;
   left = leftEdge;

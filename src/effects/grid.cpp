@@ -12,7 +12,9 @@ Grid::Grid() {
   build();
 }
 
-Grid::~Grid() {
+Grid::~Grid() { release(); }
+
+void Grid::release() {
   if (vertexBuffer != nullptr) {
     vertexBuffer->Release();
     vertexBuffer = nullptr;
@@ -26,6 +28,7 @@ Grid::~Grid() {
 }
 
 void Grid::build() {
+  release();  // building again must not leak the first lattice
   vertexCount = columns * rows;
   indexCount = (6 * rows - 6) * (columns - 1);
 

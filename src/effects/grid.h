@@ -24,4 +24,7 @@ class Grid {
   int rows = 0;
   int vertexCount = 0;
   int indexCount = 0;
+
+ private:
+  void release();
 };

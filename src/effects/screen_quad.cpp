@@ -33,8 +33,11 @@ ScreenQuad::ScreenQuad() {
 ScreenQuad::~ScreenQuad() { release(); }
 
 void ScreenQuad::createQuad() {
-  g_device->CreateVertexBuffer(sizeof kQuad, D3DUSAGE_WRITEONLY, kTexturedVertexFvf,
-                               D3DPOOL_MANAGED, &quad, nullptr);
+  release();  // a second creation must not leak the first buffer
+  if (FAILED(g_device->CreateVertexBuffer(sizeof kQuad, D3DUSAGE_WRITEONLY, kTexturedVertexFvf,
+                                          D3DPOOL_MANAGED, &quad, nullptr))) {
+    quad = nullptr;  // nothing to fill, and drawQuad draws nothing
+  }
   if (quad == nullptr) return;
   void* data = nullptr;
   if (SUCCEEDED(quad->Lock(0, sizeof kQuad, &data, 0)) && data != nullptr) {
@@ -82,6 +85,11 @@ void ScreenQuad::setTransform(float angle, float scaleU, float scaleV, float off
 }
 
 void ScreenQuad::draw(Texture* texture, bool clamp) {
+  if (texture == nullptr) {
+    // No picture to draw: the draw is over all the same.
+    textureMatrix = identityMatrix();
+    return;
+  }
   texture->bind(1);
   texture->bind(0);
   D3DXMATRIX identity = identityMatrix();
@@ -101,6 +109,7 @@ void ScreenQuad::draw(Texture* texture, bool clamp) {
 }
 
 void ScreenQuad::drawOverlay(Texture* texture) {
+  if (texture == nullptr) return;
   texture->bind();
   g_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   g_device->SetRenderState(D3DRS_LIGHTING, TRUE);

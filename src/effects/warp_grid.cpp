@@ -89,7 +89,7 @@ DWORD textureFactorFor(float alpha) {
   DWORD a;
   if (alpha >= 1.0f) {
     a = 255;
-  } else if (alpha <= 0.0f) {
+  } else if (!(alpha > 0.0f)) {  // NaN too: no opacity rather than an undefined byte
     a = 0;
   } else {
     a = static_cast<DWORD>(alpha * 255.0f + 0.5f);
@@ -98,6 +98,12 @@ DWORD textureFactorFor(float alpha) {
 }
 
 void WarpGrid::draw(Texture* texture) {
+  if (texture == nullptr) {
+    // No picture to draw: the draw is over all the same.
+    textureMatrix = identityMatrix();
+    alpha = 1.0f;
+    return;
+  }
   texture->bind(0);
   texture->bind(1);
   g_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

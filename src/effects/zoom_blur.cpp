@@ -23,6 +23,9 @@ void ZoomBlur::copy(Texture* source, Texture* destination) {
 }
 
 void ZoomBlur::apply(Texture* frame, float shrink, float passAlpha, int passes, float angle) {
+  // The frame is read into targetA and the passes write both targets: a
+  // frame that is one of them would be drawn into while it is read.
+  if (frame == nullptr || frame == targetA || frame == targetB) return;
   copy(frame, targetA);
   copy(targetA, targetB);
 
@@ -46,9 +49,13 @@ void ZoomBlur::apply(Texture* frame, float shrink, float passAlpha, int passes, 
   float height = 480.0f;
   D3DXMATRIX projection;
   D3DXMATRIX rotation;
+  int passesDrawn = 0;
   for (int k = 0; k < passes; ++k) {
     width = width - shrink;
     height = height - shrink;
+    // A rectangle shrunk to nothing has no projection (OrthoLH divides by
+    // it): the blur stops at the last pass that still had one.
+    if (!(width > 0.0f && height > 0.0f)) break;
     D3DXMatrixOrthoLH(&projection, width, height, 10.0f, -10.0f);
     D3DXMatrixRotationZ(&rotation, angle);
     D3DXMatrixMultiply(&projection, &projection, &rotation);
@@ -62,9 +69,13 @@ void ZoomBlur::apply(Texture* frame, float shrink, float passAlpha, int passes, 
       targetB->bind(0);
     }
     FadeQuad::draw();
+    ++passesDrawn;
   }
 
   render_to_texture::setTarget(frame);
+  // With no pass there is no result to add: the second copy left stage 0
+  // empty, and the frame stays as it was drawn.
+  if (passesDrawn == 0) return;
 
   g_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   g_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);

@@ -12,7 +12,8 @@ class ZoomBlur : public FadeQuad {
   ZoomBlur();
 
   void copy(Texture* source, Texture* destination);
-  // frame must be neither targetA nor targetB.
+  // frame must be neither targetA nor targetB (nothing is drawn then). The
+  // passes stop early where shrink would leave no rectangle to draw.
   void apply(Texture* frame, float shrink, float passAlpha, int passes, float angle);
 
   Texture* targetA = nullptr;

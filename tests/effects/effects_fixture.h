@@ -6,6 +6,8 @@
 #include <d3d9_port.h>
 #include <gtest/gtest.h>
 
+#include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,32 @@ class EffectsTest : public ::testing::Test {
     target.createRenderTarget(size);
     g_device->SetRenderTarget(0, target.surface);
     g_device->Clear(0, nullptr, D3DCLEAR_TARGET, clear, 1.0f, 0);
+  }
+
+  // The trace with the device's object tags ("tex#12") replaced by the
+  // names a test gave them, so that expected sequences read as the code.
+  static std::vector<std::string> named(std::vector<std::string> lines,
+                                        const std::map<std::string, std::string>& names) {
+    for (std::string& line : lines) {
+      for (const auto& [tag, name] : names) {
+        line = std::regex_replace(line, std::regex(tag + "(?![0-9])"), name);
+      }
+    }
+    return lines;
+  }
+  // The tags the trace gives a texture, its level 0 and a vertex buffer.
+  std::string tagOf(Texture& t) {
+    std::string line = trace([&] { t.bind(7); }).at(0);  // "SetTexture(7, tex#N)"
+    g_device->SetTexture(7, nullptr);
+    return line.substr(14, line.size() - 15);
+  }
+  std::string surfaceTagOf(Texture& t) {
+    std::string line = trace([&] { g_device->SetRenderTarget(0, t.surface); }).at(0);
+    return line.substr(19, line.size() - 20);
+  }
+  std::string tagOf(IDirect3DVertexBuffer9* buffer) {
+    std::string line = trace([&] { g_device->SetStreamSource(0, buffer, 0, 20); }).at(0);
+    return line.substr(19, line.find(',', 19) - 19);
   }
 
   std::vector<std::uint32_t> pixels(Texture& target) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "core/globals.h"
 #include "effects_fixture.h"
@@ -29,29 +30,104 @@ TEST_F(ScreenQuadTest, SetBlendSetsBlendingAndStagesZeroAndOneAlike) {
   EXPECT_EQ(lines, expected);
 }
 
-TEST_F(ScreenQuadTest, DrawBindsUsesTheMatrixAndResetsIt) {
+const char* const kIdentity = "[1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1]";
+
+TEST_F(ScreenQuadTest, DrawBindsBothStagesSamplesThroughTheMatrixAndResetsIt) {
   Texture picture;
   adopt(picture, makeTexture(4, 4, [](UINT, UINT) { return 0xFF808080u; }));
-  g_screenQuad.setTransform(0.0f, 1.0f, 1.0f, 0.0f, -0.1f);
-  EXPECT_FLOAT_EQ(g_screenQuad.textureMatrix._32, -0.2f) << "the shift is applied twice";
-  auto lines = trace([&] { g_screenQuad.draw(&picture, true); });
-  ASSERT_GE(lines.size(), 14u);
-  EXPECT_EQ(lines[0].rfind("SetTexture(1, tex#", 0), 0u) << lines[0];
-  EXPECT_EQ(lines[1].rfind("SetTexture(0, tex#", 0), 0u) << lines[1];
-  EXPECT_EQ(lines[2].rfind("SetTransform(D3DTS_VIEW, ", 0), 0u);
-  EXPECT_EQ(lines[3].rfind("SetTransform(D3DTS_PROJECTION, ", 0), 0u);
-  EXPECT_EQ(lines[4].rfind("SetTransform(D3DTS_WORLD, ", 0), 0u);
-  EXPECT_EQ(lines[5], "SetSamplerState(1, D3DSAMP_ADDRESSU, 3)");
-  EXPECT_EQ(lines[6], "SetSamplerState(1, D3DSAMP_ADDRESSV, 3)");
-  EXPECT_EQ(lines[7], "SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0)");
-  EXPECT_EQ(lines[8], "SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, 2)");
-  EXPECT_EQ(lines[9], "SetTransform(D3DTS_TEXTURE1, [1 0 0 0 0 1 0 0 0 -0.2 1 0 0 0 0 1])");
-  EXPECT_EQ(lines[10], "SetFVF(0x102)");
-  EXPECT_EQ(lines[12], "DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)");
-  EXPECT_EQ(lines[13], "SetTexture(1, null)");
-  EXPECT_EQ(lines[14], "SetTexture(0, null)");
-  D3DXMATRIX identity = identityMatrix();
-  EXPECT_EQ(std::memcmp(&g_screenQuad.textureMatrix, &identity, sizeof identity), 0);
+  const std::map<std::string, std::string> names = {{tagOf(picture), "picture"},
+                                                    {tagOf(g_screenQuad.quad), "quad"}};
+  const std::string identity = kIdentity;
+  for (bool clamp : {true, false}) {
+    g_screenQuad.setTransform(0.0f, 1.0f, 1.0f, 0.0f, -0.1f);
+    auto lines = named(trace([&] { g_screenQuad.draw(&picture, clamp); }), names);
+    const std::string address = clamp ? "3)" : "1)";
+    std::vector<std::string> expected = {
+        "SetTexture(1, picture)",
+        "SetTexture(0, picture)",
+        "SetTransform(D3DTS_VIEW, " + identity + ")",
+        "SetTransform(D3DTS_PROJECTION, " + identity + ")",
+        "SetTransform(D3DTS_WORLD, " + identity + ")",
+        "SetSamplerState(1, D3DSAMP_ADDRESSU, " + address,
+        "SetSamplerState(1, D3DSAMP_ADDRESSV, " + address,
+        "SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0)",
+        "SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, 2)",
+        // The shift goes in twice: v moves by 0.2, not 0.1.
+        "SetTransform(D3DTS_TEXTURE1, [1 0 0 0 0 1 0 0 0 -0.2 1 0 0 0 0 1])",
+        "SetFVF(0x102)",
+        "SetStreamSource(0, quad, 0, 20)",
+        "DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)",
+        "SetTexture(1, null)",
+        "SetTexture(0, null)",
+    };
+    EXPECT_EQ(lines, expected) << "clamp " << clamp;
+    D3DXMATRIX unit = identityMatrix();
+    EXPECT_EQ(std::memcmp(&g_screenQuad.textureMatrix, &unit, sizeof unit), 0);
+  }
+  picture.release();
+}
+
+TEST_F(ScreenQuadTest, OverlayMultipliesThroughStageZeroAndLeavesTheMatrix) {
+  Texture picture;
+  adopt(picture, makeTexture(4, 4, [](UINT, UINT) { return 0xFF808080u; }));
+  const std::map<std::string, std::string> names = {{tagOf(picture), "picture"},
+                                                    {tagOf(g_screenQuad.quad), "quad"}};
+  const std::string identity = kIdentity;
+  g_screenQuad.setTransform(0.0f, 2.0f, 2.0f, 0.0f, 0.0f);
+  auto lines = named(trace([&] { g_screenQuad.drawOverlay(&picture); }), names);
+  std::vector<std::string> expected = {
+      "SetTexture(0, picture)",
+      "SetRenderState(D3DRS_CULLMODE, 1)",
+      "SetRenderState(D3DRS_LIGHTING, 1)",
+      "SetRenderState(D3DRS_ZENABLE, 0)",
+      "SetRenderState(D3DRS_ALPHABLENDENABLE, 1)",
+      "SetRenderState(D3DRS_SRCBLEND, 9)",
+      "SetRenderState(D3DRS_DESTBLEND, 3)",
+      "SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0)",
+      "SetTextureStageState(0, D3DTSS_COLORARG1, 2)",
+      "SetTextureStageState(0, D3DTSS_COLORARG2, 2)",
+      "SetTextureStageState(0, D3DTSS_COLOROP, 2)",
+      "SetTextureStageState(0, D3DTSS_ALPHAARG1, 2)",
+      "SetTextureStageState(0, D3DTSS_ALPHAARG2, 2)",
+      "SetTextureStageState(0, D3DTSS_ALPHAOP, 2)",
+      "SetTextureStageState(1, D3DTSS_COLOROP, 1)",
+      "SetTransform(D3DTS_WORLD, " + identity + ")",
+      "SetTransform(D3DTS_VIEW, " + identity + ")",
+      "SetTransform(D3DTS_PROJECTION, " + identity + ")",
+      "SetFVF(0x102)",
+      "SetStreamSource(0, quad, 0, 20)",
+      "DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2)",
+      "SetTexture(0, null)",
+  };
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(g_screenQuad.textureMatrix._11, 2.0f) << "the overlay neither uses nor resets it";
+  g_screenQuad.setTransform(0.0f, 1.0f, 1.0f, 0.0f, 0.0f);
+  picture.release();
+}
+
+TEST_F(ScreenQuadTest, WithoutItsBufferNothingIsWrittenOrDrawn) {
+  d3d9port::Faults faults;
+  faults.createVertexBufferFailsAt = 1;
+  d3d9port::setFaults(faults);
+  ScreenQuad orphan;
+  d3d9port::setFaults(d3d9port::Faults{});
+  EXPECT_EQ(orphan.quad, nullptr);
+  Texture picture;
+  adopt(picture, makeTexture(4, 4, [](UINT, UINT) { return 0xFFFFFFFFu; }));
+  orphan.setTransform(1.0f, 2.0f, 2.0f, 0.5f, 0.5f);
+  auto lines = trace([&] {
+    orphan.draw(&picture, false);
+    orphan.drawOverlay(&picture);
+    orphan.draw(nullptr, false);
+    orphan.drawOverlay(nullptr);
+  });
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line.find("Draw"), std::string::npos) << line;
+    EXPECT_EQ(line.find("Lock"), std::string::npos) << line;
+  }
+  D3DXMATRIX unit = identityMatrix();
+  EXPECT_EQ(std::memcmp(&orphan.textureMatrix, &unit, sizeof unit), 0);
+  picture.release();
 }
 
 TEST_F(ScreenQuadTest, TransformIsShiftScaleTurnShift) {
@@ -72,56 +148,84 @@ class ScreenQuadPixels : public EffectsTest {
   static DWORD pattern(UINT x, UINT y) { return 0xFF000000u | (x * 16) << 16 | (y * 16) << 8; }
 };
 
-TEST_F(ScreenQuadPixels, PlainDrawIsOneToOneAndShiftMovesByTwiceTheOffset) {
+int red(std::uint32_t p) { return static_cast<int>(p >> 16 & 0xFF); }
+int green(std::uint32_t p) { return static_cast<int>(p >> 8 & 0xFF); }
+
+TEST_F(ScreenQuadPixels, DrawWithoutTransformIsOneToOne) {
   Texture picture;
   adopt(picture, makeTexture(16, 16, pattern));
   Texture target;
   renderInto(target, 16);
   g_screenQuad.setBlend(D3DBLEND_ONE, D3DBLEND_ZERO, D3DTOP_SELECTARG1, D3DTOP_SELECTARG1);
   g_screenQuad.draw(&picture, false);
-  std::vector<std::uint32_t> plain = pixels(target);
-  // Pixel centres sample at u = i/16: the half-texel shift of this device
-  // family puts every sample on a texel corner, so bilinear filtering mixes
-  // four texels; with point sampling it would be exact. Either way the
-  // picture is where it was: the red ramp grows to the right.
-  EXPECT_LT(plain[16 * 8 + 2] >> 16 & 0xFF, plain[16 * 8 + 12] >> 16 & 0xFF);
-
-  g_screenQuad.setBlend(D3DBLEND_ONE, D3DBLEND_ZERO, D3DTOP_SELECTARG1, D3DTOP_SELECTARG1);
-  g_screenQuad.setTransform(0.0f, 1.0f, 1.0f, 0.0f, -0.125f);
-  g_screenQuad.draw(&picture, false);
-  std::vector<std::uint32_t> shifted = pixels(target);
-  // v' = v - 0.25: row y shows what row y - 4 showed (wrapping).
-  for (int y = 4; y < 16; ++y) {
-    EXPECT_EQ(shifted[16 * y + 5], plain[16 * (y - 4) + 5]) << "row " << y;
+  std::vector<std::uint32_t> out = pixels(target);
+  // Pixel i samples u = i/16, the corner between texels i - 1 and i, so
+  // bilinear filtering gives their mean: 16 i - 8 on the ramps.
+  for (int y = 1; y < 16; ++y) {
+    for (int x = 1; x < 16; ++x) {
+      ASSERT_NEAR(red(out[16 * y + x]), 16 * x - 8, 1) << x << "," << y;
+      ASSERT_NEAR(green(out[16 * y + x]), 16 * y - 8, 1) << x << "," << y;
+    }
   }
-  EXPECT_EQ(shifted[16 * 1 + 5], plain[16 * 13 + 5]) << "wrapped";
   target.release();
   picture.release();
 }
 
-TEST_F(ScreenQuadPixels, HalfTurnAboutTheCentreMirrorsThePicture) {
+TEST_F(ScreenQuadPixels, ShiftOfMinusOneTenthMovesByTwoTenthsOfTheHeight) {
   Texture picture;
   adopt(picture, makeTexture(16, 16, pattern));
-  // A 12-pixel target keeps the samples (u = i/12) off the texel edges.
+  Texture target;
+  renderInto(target, 20);
+  g_screenQuad.setBlend(D3DBLEND_ONE, D3DBLEND_ZERO, D3DTOP_SELECTARG1, D3DTOP_SELECTARG1);
+  g_screenQuad.draw(&picture, false);
+  std::vector<std::uint32_t> plain = pixels(target);
+  g_screenQuad.setTransform(0.0f, 1.0f, 1.0f, 0.0f, -0.1f);
+  g_screenQuad.draw(&picture, false);
+  std::vector<std::uint32_t> shifted = pixels(target);
+  // Row y now shows what row y - 4 showed (0.2 x 20), wrapping at the top.
+  for (int y = 0; y < 20; ++y) {
+    for (int x : {3, 11}) {
+      std::uint32_t want = plain[20 * ((y + 16) % 20) + x];
+      EXPECT_NEAR(green(shifted[20 * y + x]), green(want), 1) << "row " << y;
+      EXPECT_NEAR(red(shifted[20 * y + x]), red(want), 1) << "row " << y;
+    }
+  }
+  target.release();
+  picture.release();
+}
+
+TEST_F(ScreenQuadPixels, TurnWithOffsetsOfMinusOneHalfIsAboutTheCentre) {
+  Texture picture;
+  adopt(picture, makeTexture(16, 16, pattern));
   Texture target;
   renderInto(target, 12);
   g_device->SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
   g_device->SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-  g_screenQuad.setBlend(D3DBLEND_ONE, D3DBLEND_ZERO, D3DTOP_SELECTARG1, D3DTOP_SELECTARG1);
-  g_screenQuad.setTransform(0.0f, 1.0f, 1.0f, -0.5f, -0.5f);
-  g_screenQuad.draw(&picture, false);
-  std::vector<std::uint32_t> still = pixels(target);
-  g_screenQuad.setBlend(D3DBLEND_ONE, D3DBLEND_ZERO, D3DTOP_SELECTARG1, D3DTOP_SELECTARG1);
-  g_screenQuad.setTransform(3.14159265f, 1.0f, 1.0f, -0.5f, -0.5f);
-  g_screenQuad.draw(&picture, false);
-  std::vector<std::uint32_t> turned = pixels(target);
+  for (float t : {0.0f, 0.7f, 3.14159265f, 4.0f}) {
+    g_screenQuad.setBlend(D3DBLEND_ONE, D3DBLEND_ZERO, D3DTOP_SELECTARG1, D3DTOP_SELECTARG1);
+    g_screenQuad.setTransform(t, 1.0f, 1.0f, -0.5f, -0.5f);
+    g_screenQuad.draw(&picture, false);
+    std::vector<std::uint32_t> out = pixels(target);
+    int checked = 0;
+    for (int y = 0; y < 12; ++y) {
+      for (int x = 0; x < 12; ++x) {
+        // (u, v) turned by t about (0.5, 0.5), then wrapped onto the texels.
+        double u = x / 12.0 - 0.5, v = y / 12.0 - 0.5;
+        double tu = (u * std::cos(t) - v * std::sin(t) + 0.5) * 16.0;
+        double tv = (u * std::sin(t) + v * std::cos(t) + 0.5) * 16.0;
+        tu -= 16.0 * std::floor(tu / 16.0);
+        tv -= 16.0 * std::floor(tv / 16.0);
+        auto nearEdge = [](double c) { return std::fabs(c - std::round(c)) < 0.02; };
+        if (nearEdge(tu) || nearEdge(tv)) continue;
+        ++checked;
+        EXPECT_EQ(out[12 * y + x], pattern(static_cast<UINT>(tu) % 16, static_cast<UINT>(tv) % 16))
+            << "t " << t << " pixel " << x << "," << y;
+      }
+    }
+    EXPECT_GE(checked, 60) << "t " << t;
+  }
   g_device->SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   g_device->SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  // Pixel (5, 3) samples (5/12, 3/12): texel (6, 4). Angle 0 with offsets
-  // -0.5 is a whole-unit shift, invisible under wrapping.
-  EXPECT_EQ(still[12 * 3 + 5], pattern(6, 4));
-  // Turned by pi about the centre: (u, v) becomes (-u, -v), texel (9, 12).
-  EXPECT_EQ(turned[12 * 3 + 5], pattern(9, 12));
   target.release();
   picture.release();
 }
