@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
   } else {
     bool first = true;
     for (const SceneTimes& scene : emptyScenes()) {
+      if (scene.start < 0) continue;  // "none" is no scene to start at
       std::vector<StampedLine> lines;
       if (!runShow(o, scene.start, o.sample, lines)) return 1;
       if (first) printStartup(startupOf(lines));

@@ -17,7 +17,7 @@ std::vector<SceneTimes> emptyScenes() {
           {"pulse", 12.95, {}},
           {"text", 30.05, {}},
           {"closing", 79.05, {}},
-          {"none", 0.0, {}}};
+          {"none", -1.0, {}}};
 }
 
 int sceneAt(double t) {

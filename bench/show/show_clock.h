@@ -17,7 +17,7 @@ bool frameTime(const std::string& line, double& t);
 
 struct SceneTimes {
   const char* name;
-  double start;  // a music time just inside the scene's window
+  double start;  // a music time just inside the scene's window; -1 for none
   std::vector<double> frameSeconds;
 };
 

@@ -25,7 +25,9 @@ TEST(ShowClock, ScenesFollowTheTimelineWindowsWithBoundariesInNone) {
   EXPECT_EQ(sceneAt(98.1), 4);
   // Each scene's sampling start lies inside its own window.
   const auto scenes = emptyScenes();
+  ASSERT_EQ(scenes.size(), 5u);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(sceneAt(scenes[static_cast<size_t>(i)].start), i);
+  EXPECT_LT(scenes[4].start, 0.0);  // nothing to start a run at
 }
 
 TEST(ShowClock, FrameTimesAreGapsBetweenFrameLinesWithoutTheFirst) {
