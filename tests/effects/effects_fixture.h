@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -71,7 +70,13 @@ class EffectsTest : public ::testing::Test {
                                         const std::map<std::string, std::string>& names) {
     for (std::string& line : lines) {
       for (const auto& [tag, name] : names) {
-        line = std::regex_replace(line, std::regex(tag + "(?![0-9])"), name);
+        // "tex#1" must not match the start of "tex#12".
+        for (std::size_t at = line.find(tag); at != std::string::npos;
+             at = line.find(tag, at + 1)) {
+          const std::size_t end = at + tag.size();
+          if (end < line.size() && line[end] >= '0' && line[end] <= '9') continue;
+          line.replace(at, tag.size(), name);
+        }
       }
     }
     return lines;
