@@ -22,6 +22,26 @@ void ZoomBlur::copy(Texture* source, Texture* destination) {
   g_screenQuad.draw(source, true);
 }
 
+namespace {
+
+// The texture's colour, the quad's alpha, and source alpha on both sides of
+// the blend: each draw writes alpha x (source + target). The passes and the
+// final add use the same states, in this order.
+void setAddingStates() {
+  g_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  g_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  g_device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+  g_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  g_device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  g_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  g_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  g_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCALPHA);
+  g_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  g_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+}
+
+}  // namespace
+
 void ZoomBlur::apply(Texture* frame, float shrink, float passAlpha, int passes, float angle) {
   // The frame is read into targetA and the passes write both targets: a
   // frame that is one of them would be drawn into while it is read.
@@ -33,17 +53,7 @@ void ZoomBlur::apply(Texture* frame, float shrink, float passAlpha, int passes, 
   g_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   g_device->SetRenderState(D3DRS_ZENABLE, FALSE);
   g_device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  g_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  g_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  g_device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
-  g_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  g_device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  g_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  g_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  // Source alpha on both sides: each pass is passAlpha x (source + target).
-  g_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCALPHA);
-  g_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-  g_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  setAddingStates();
 
   float width = 640.0f;
   float height = 480.0f;
@@ -77,16 +87,7 @@ void ZoomBlur::apply(Texture* frame, float shrink, float passAlpha, int passes, 
   // empty, and the frame stays as it was drawn.
   if (passesDrawn == 0) return;
 
-  g_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  g_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  g_device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
-  g_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  g_device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  g_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  g_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  g_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCALPHA);
-  g_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-  g_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  setAddingStates();
 
   // The texture still bound on stage 0 is the one the last pass read from.
   set(1.0f, 320.0f, -320.0f, 240.0f, -240.0f);
