@@ -37,6 +37,11 @@ void clearTrace();
 void setThreadCount(int threads);
 int threadCount();
 
+// Draws with the plain per-pixel pipeline that the fast one is checked
+// against, instead of the fast one. Both give the same picture bit for bit.
+void setReferencePipeline(bool on);
+bool referencePipeline();
+
 // Faults for tests of the callers' failure paths. Each counts down calls of
 // its kind; the call that brings it to zero fails, later calls succeed again.
 // A value of 0 means no fault.

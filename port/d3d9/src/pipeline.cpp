@@ -7,6 +7,7 @@
 #include "clipper.h"
 #include "pixel_pipeline.h"
 #include "plan.h"
+#include "span_shader.h"
 #include "thread_pool.h"
 #include "triangle_setup.h"
 #include "vertex_processor.h"
@@ -90,6 +91,10 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::vector<Triangle
 void renderDraw(const DrawInput& input) {
   DrawPlan plan;
   buildPlan(input, &plan);
+  // The fast path is chosen once per draw; triangles it does not take (with
+  // perspective) keep the reference path.
+  FastSpan fast;
+  const bool useFast = !d3d9port::referencePipeline() && prepareFastSpan(plan, &fast);
   std::vector<Triangle> triangles;
   setupAll(plan, input, &triangles);
   if (triangles.empty()) return;
@@ -113,7 +118,12 @@ void renderDraw(const DrawInput& input) {
       const int from = std::max(y0, t.minY), to = std::min(y1, t.maxY);
       for (int y = from; y <= to; ++y) {
         int x0, x1;
-        if (rowSpan(t, y, &x0, &x1)) shadeSpan(plan, t, y, x0, x1);
+        if (!rowSpan(t, y, &x0, &x1)) continue;
+        if (useFast && t.affine) {
+          shadeFastSpan(fast, plan, t, y, x0, x1);
+        } else {
+          shadeSpan(plan, t, y, x0, x1);
+        }
       }
     }
   });

@@ -13,6 +13,7 @@ namespace {
 
 d3d9port::Faults g_faults;
 int g_threads = 0;
+bool g_reference = false;
 
 bool countDown(int& counter) {
   if (counter <= 0) return false;
@@ -48,6 +49,9 @@ int threadCount() {
              ? d3d9impl::limits::kMaxThreads
              : static_cast<int>(cores);
 }
+
+void setReferencePipeline(bool on) { g_reference = on; }
+bool referencePipeline() { return g_reference; }
 
 std::vector<std::uint32_t> readPixels(IDirect3DSurface9* surface, UINT* width, UINT* height) {
   auto* ours = dynamic_cast<d3d9impl::Surface*>(surface);

@@ -1,0 +1,232 @@
+#include "span_sampler.h"
+
+#include <emmintrin.h>
+
+#include "texture.h"
+
+namespace d3d9impl {
+
+namespace {
+
+enum class Address { kClamp, kWrapPow2, kWrap };
+
+template <Address A>
+inline int wrap(std::int64_t i, int size) {
+  if constexpr (A == Address::kClamp) {
+    return i < 0 ? 0 : (i >= size ? size - 1 : static_cast<int>(i));
+  } else if constexpr (A == Address::kWrapPow2) {
+    return static_cast<int>(i & (size - 1));
+  } else {
+    const std::int64_t m = i % size;
+    return static_cast<int>(m < 0 ? m + size : m);
+  }
+}
+
+struct Level {
+  const std::uint8_t* bits;
+  std::size_t pitch;
+  int w, h;
+  const std::uint32_t* row(int y) const {
+    return reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(y) * pitch);
+  }
+};
+
+template <Address U, Address V>
+void pointLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* out) {
+  std::uint64_t s = static_cast<std::uint64_t>(a.s0), t = static_cast<std::uint64_t>(a.t0);
+  for (int k = 0; k < n; ++k) {
+    out[k] = l.row(wrap<V>(static_cast<std::int64_t>(t) >> 16,
+                           l.h))[wrap<U>(static_cast<std::int64_t>(s) >> 16, l.w)];
+    s += static_cast<std::uint64_t>(a.ds);
+    t += static_cast<std::uint64_t>(a.dt);
+  }
+}
+
+// Two bilinear samples. The reference rounds the exact sum of the four
+// weighted texels once; here the sum is formed as (256 - fv) A + fv B, with A
+// and B the exact horizontal sums (16 bits), biased by 32768 so that the
+// signed multiply-add takes them: the bias costs exactly 32768 x 256.
+inline __m128i filterPair(__m128i top0, __m128i top1, __m128i bottom0, __m128i bottom1, __m128i fu,
+                          __m128i fv) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i full = _mm_set1_epi16(256);
+  const __m128i gu = _mm_sub_epi16(full, fu);
+  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
+  const __m128i a =
+      _mm_xor_si128(bias, _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top0, zero), gu),
+                                        _mm_mullo_epi16(_mm_unpacklo_epi8(top1, zero), fu)));
+  const __m128i b =
+      _mm_xor_si128(bias, _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(bottom0, zero), gu),
+                                        _mm_mullo_epi16(_mm_unpacklo_epi8(bottom1, zero), fu)));
+  // fv holds (256 - fv, fv) pairs: pixel p in the low half, q in the high.
+  const __m128i wp = _mm_unpacklo_epi64(fv, fv), wq = _mm_unpackhi_epi64(fv, fv);
+  const __m128i round = _mm_set1_epi32(32768 * 256 + 32768);
+  const __m128i p =
+      _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), wp), round), 16);
+  const __m128i q =
+      _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(a, b), wq), round), 16);
+  const __m128i words = _mm_packs_epi32(p, q);
+  return _mm_packus_epi16(words, words);
+}
+
+template <Address U, Address V, bool kRowConstant>
+void bilinearLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* out) {
+  std::uint64_t s = static_cast<std::uint64_t>(a.s0), t = static_cast<std::uint64_t>(a.t0);
+  const std::uint32_t* rowA = nullptr;
+  const std::uint32_t* rowB = nullptr;
+  unsigned fvConst = 0;
+  if constexpr (kRowConstant) {
+    const std::int64_t j = static_cast<std::int64_t>(t) >> 16;
+    rowA = l.row(wrap<V>(j, l.h));
+    rowB = l.row(wrap<V>(j + 1, l.h));
+    fvConst = static_cast<unsigned>(static_cast<std::int64_t>(t) >> 8) & 255u;
+  }
+  for (int k = 0; k < n; k += 2) {
+    std::uint32_t tex[2][4];
+    unsigned fu[2], fv[2];
+    for (int e = 0; e < 2; ++e) {
+      const std::int64_t ss = static_cast<std::int64_t>(s), tt = static_cast<std::int64_t>(t);
+      const std::int64_t i = ss >> 16;
+      fu[e] = static_cast<unsigned>(ss >> 8) & 255u;
+      const int xa = wrap<U>(i, l.w), xb = wrap<U>(i + 1, l.w);
+      const std::uint32_t* ra = rowA;
+      const std::uint32_t* rb = rowB;
+      if constexpr (kRowConstant) {
+        fv[e] = fvConst;
+      } else {
+        const std::int64_t j = tt >> 16;
+        fv[e] = static_cast<unsigned>(tt >> 8) & 255u;
+        ra = l.row(wrap<V>(j, l.h));
+        rb = l.row(wrap<V>(j + 1, l.h));
+      }
+      tex[e][0] = ra[xa];
+      tex[e][1] = ra[xb];
+      tex[e][2] = rb[xa];
+      tex[e][3] = rb[xb];
+      s += static_cast<std::uint64_t>(a.ds);
+      t += static_cast<std::uint64_t>(a.dt);
+    }
+    auto pair = [&](int c) {
+      return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(tex[0][c])),
+                                _mm_cvtsi32_si128(static_cast<int>(tex[1][c])));
+    };
+    __m128i wu = _mm_cvtsi32_si128(static_cast<int>(fu[0] | (fu[1] << 16)));
+    wu = _mm_unpacklo_epi16(wu, wu);
+    wu = _mm_unpacklo_epi32(wu, wu);
+    const __m128i wv = _mm_set_epi32(static_cast<int>((fv[1] << 16) | (256 - fv[1])),
+                                     static_cast<int>((fv[1] << 16) | (256 - fv[1])),
+                                     static_cast<int>((fv[0] << 16) | (256 - fv[0])),
+                                     static_cast<int>((fv[0] << 16) | (256 - fv[0])));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k),
+                     filterPair(pair(0), pair(1), pair(2), pair(3), wu, wv));
+  }
+}
+
+using LevelSampler = void (*)(const Level&, const AffineSteps&, int, std::uint32_t*);
+
+template <Address U, Address V>
+LevelSampler pick(bool linear, bool rowConstant) {
+  if (!linear) return pointLevel<U, V>;
+  return rowConstant ? bilinearLevel<U, V, true> : bilinearLevel<U, V, false>;
+}
+
+template <Address U>
+LevelSampler pickV(Address v, bool linear, bool rowConstant) {
+  switch (v) {
+    case Address::kClamp:
+      return pick<U, Address::kClamp>(linear, rowConstant);
+    case Address::kWrapPow2:
+      return pick<U, Address::kWrapPow2>(linear, rowConstant);
+    default:
+      return pick<U, Address::kWrap>(linear, rowConstant);
+  }
+}
+
+Address addressOf(bool clamp, int size) {
+  if (clamp) return Address::kClamp;
+  return (size & (size - 1)) == 0 ? Address::kWrapPow2 : Address::kWrap;
+}
+
+void sampleLevel(const StagePlan& stage, const StageSetup& setup, const Image& image, int x0, int y,
+                 int n, std::uint32_t* out) {
+  const AffineSteps a = affineSteps(setup, image, setup.linear, x0, y);
+  const Level l{image.bits(), image.pitch(), static_cast<int>(image.width()),
+                static_cast<int>(image.height())};
+  const Address u = addressOf(stage.sampler.clampU, l.w);
+  const Address v = addressOf(stage.sampler.clampV, l.h);
+  const bool rowConstant = a.dt == 0;
+  LevelSampler f;
+  switch (u) {
+    case Address::kClamp:
+      f = pickV<Address::kClamp>(v, setup.linear, rowConstant);
+      break;
+    case Address::kWrapPow2:
+      f = pickV<Address::kWrapPow2>(v, setup.linear, rowConstant);
+      break;
+    default:
+      f = pickV<Address::kWrap>(v, setup.linear, rowConstant);
+      break;
+  }
+  f(l, a, n, out);
+  if (image.format() == D3DFMT_X8R8G8B8) {
+    // Opaque texels filter to opaque samples: alpha can be set afterwards.
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    for (int k = 0; k < n; k += 4) {
+      auto* p = reinterpret_cast<__m128i*>(out + k);
+      _mm_storeu_si128(p, _mm_or_si128(_mm_loadu_si128(p), opaque));
+    }
+  }
+}
+
+// mixLevels (sampler.h) on four pixels: 8-bit weight, one rounding.
+void mixSpan(std::uint32_t* out, const std::uint32_t* second, unsigned weight, int n) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i wb = _mm_set1_epi16(static_cast<short>(weight));
+  const __m128i wa = _mm_set1_epi16(static_cast<short>(256 - weight));
+  const __m128i half = _mm_set1_epi16(128);
+  for (int k = 0; k < n; k += 4) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + k));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(second + k));
+    auto mix = [&](__m128i x, __m128i y) {
+      return _mm_srli_epi16(
+          _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(x, wa), _mm_mullo_epi16(y, wb)), half), 8);
+    };
+    const __m128i lo = mix(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
+    const __m128i hi = mix(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_packus_epi16(lo, hi));
+  }
+}
+
+}  // namespace
+
+AffineSteps affineSteps(const StageSetup& setup, const Image& level, bool linear, int x0, int y) {
+  // The same expressions as the reference sampler, rounded the same way.
+  const double w = level.width(), h = level.height();
+  const double shift = linear ? 0.5 : 0.0;
+  AffineSteps a;
+  a.s0 = roundToInt64((setup.u.at(x0, y) * w - shift) * 65536.0);
+  a.t0 = roundToInt64((setup.v.at(x0, y) * h - shift) * 65536.0);
+  a.ds = roundToInt64(setup.u.ax * w * 65536.0);
+  a.dt = roundToInt64(setup.v.ax * h * 65536.0);
+  return a;
+}
+
+bool fastSamplable(const Texture& texture) {
+  for (UINT i = 0; i < texture.levelCount(); ++i) {
+    const D3DFORMAT f = texture.level(i).format();
+    if (f != D3DFMT_A8R8G8B8 && f != D3DFMT_X8R8G8B8) return false;
+  }
+  return true;
+}
+
+void sampleAffineSpan(const StagePlan& stage, const StageSetup& setup, int x0, int y, int n,
+                      std::uint32_t* out) {
+  sampleLevel(stage, setup, stage.texture->level(static_cast<UINT>(setup.level0)), x0, y, n, out);
+  if (setup.level1 < 0) return;
+  alignas(16) std::uint32_t second[64];
+  sampleLevel(stage, setup, stage.texture->level(static_cast<UINT>(setup.level1)), x0, y, n,
+              second);
+  mixSpan(out, second, static_cast<unsigned>(setup.mipWeight), n);
+}
+
+}  // namespace d3d9impl

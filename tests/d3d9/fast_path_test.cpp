@@ -1,0 +1,314 @@
+// The fast pipeline against the reference one: random triangles drawn with
+// the states the show draws with (and random others) must leave the same
+// bits through both, with one thread and with several.
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "draw_helpers.h"
+#include "span_sampler.h"
+
+namespace {
+
+struct Stage {
+  DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+};
+
+struct Draw {
+  std::vector<QuadVertex> vertices;  // a triangle list
+  Stage stages[2];
+  int texture[2];  // index into the scene's textures, -1 for none
+  DWORD mag, min, mip, addressU, addressV;
+  bool transform;
+  D3DMATRIX matrix;
+  bool blend, lighting;
+  DWORD srcBlend, destBlend, factor, writeMask;
+};
+
+class Random {
+ public:
+  explicit Random(unsigned seed) : engine_(seed) {}
+  int below(int n) { return static_cast<int>(engine_() % static_cast<unsigned>(n)); }
+  float uniform(float lo, float hi) {
+    return lo + (hi - lo) * static_cast<float>(engine_() % 1000001u) / 1000000.0f;
+  }
+  DWORD word() { return static_cast<DWORD>(engine_()); }
+  template <class T>
+  T pick(std::initializer_list<T> items) {
+    return items.begin()[below(static_cast<int>(items.size()))];
+  }
+
+ private:
+  std::mt19937 engine_;
+};
+
+DWORD randomArg(Random& r) {
+  DWORD arg = r.pick<DWORD>({D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT, D3DTA_TFACTOR});
+  if (r.below(4) == 0) arg |= D3DTA_COMPLEMENT;
+  if (r.below(4) == 0) arg |= D3DTA_ALPHAREPLICATE;
+  return arg;
+}
+
+// The stage set-ups of the show's draws, and random ones.
+void randomStages(Random& r, Draw* d) {
+  const Stage off = {D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT,
+                     D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT};
+  const Stage replace = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE,
+                         D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE};
+  d->stages[1] = off;
+  d->texture[1] = -1;
+  switch (r.below(6)) {
+    case 0:
+      d->stages[0] = replace;
+      break;
+    case 1:  // texture colour, diffuse alpha
+      d->stages[0] = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE,
+                      D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE};
+      break;
+    case 2:  // the lit diffuse at stage 0, the texture at stage 1 with TFACTOR-modulated alpha
+      d->stages[0] = {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE,
+                      D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_CURRENT};
+      d->stages[1] = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE,
+                      D3DTOP_MODULATE,   D3DTA_TFACTOR, D3DTA_TEXTURE};
+      d->texture[1] = 0;
+      break;
+    case 3:
+      d->stages[0] = {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+                      D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE};
+      break;
+    default:
+      for (Stage& s : d->stages) {
+        s.colorOp = r.pick<DWORD>({D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE,
+                                   D3DTOP_MODULATE2X, D3DTOP_MODULATE4X, D3DTOP_ADD});
+        s.alphaOp =
+            r.pick<DWORD>({D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE, D3DTOP_MODULATE2X,
+                           D3DTOP_MODULATE4X, D3DTOP_ADD, D3DTOP_DISABLE});
+        s.colorArg1 = randomArg(r);
+        s.colorArg2 = randomArg(r);
+        s.alphaArg1 = randomArg(r);
+        s.alphaArg2 = randomArg(r);
+      }
+      d->texture[1] = r.below(3) - 1;
+      break;
+  }
+}
+
+Draw randomDraw(Random& r, int textures) {
+  Draw d{};
+  const int triangles = 1 + r.below(6);
+  const bool flat = r.below(2) == 0;
+  const DWORD colour = r.word();
+  const float spread = r.pick<float>({0.1f, 0.5f, 1.5f});
+  for (int i = 0; i < 3 * triangles; ++i) {
+    QuadVertex v;
+    v.x = r.uniform(-spread, spread) + (i % 3 == 0 ? r.uniform(-0.8f, 0.8f) : 0.0f);
+    v.y = r.uniform(-spread, spread);
+    v.z = 0.5f;
+    v.diffuse = flat ? colour : r.word();
+    v.u = r.uniform(-1.5f, 2.5f);
+    v.v = r.uniform(-1.5f, 2.5f);
+    d.vertices.push_back(v);
+  }
+  randomStages(r, &d);
+  d.texture[0] = r.below(textures);
+  if (d.texture[1] >= 0) d.texture[1] = r.below(textures);
+  d.mag = r.pick<DWORD>({D3DTEXF_POINT, D3DTEXF_LINEAR});
+  d.min = r.pick<DWORD>({D3DTEXF_POINT, D3DTEXF_LINEAR});
+  d.mip = r.pick<DWORD>({D3DTEXF_NONE, D3DTEXF_POINT, D3DTEXF_LINEAR});
+  d.addressU = r.pick<DWORD>({D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP});
+  d.addressV = r.pick<DWORD>({D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP});
+  d.transform = r.below(3) == 0;
+  d.matrix = {};
+  const float angle = r.uniform(0.0f, 6.3f), scale = r.uniform(0.2f, 3.0f);
+  d.matrix._11 = scale * std::cos(angle);
+  d.matrix._12 = scale * std::sin(angle);
+  d.matrix._21 = -scale * std::sin(angle);
+  d.matrix._22 = scale * std::cos(angle);
+  d.matrix._31 = r.uniform(-1.0f, 1.0f);
+  d.matrix._32 = r.uniform(-1.0f, 1.0f);
+  d.matrix._33 = d.matrix._44 = 1.0f;
+  d.lighting = r.below(4) == 0;
+  d.blend = r.below(5) != 0;
+  const DWORD pairs[][2] = {
+      {D3DBLEND_ONE, D3DBLEND_ONE},           {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+      {D3DBLEND_ONE, D3DBLEND_ZERO},          {D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR},
+      {D3DBLEND_SRCALPHA, D3DBLEND_SRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+      {D3DBLEND_ZERO, D3DBLEND_ONE}};
+  const int pair = r.below(9);
+  if (pair < 7) {
+    d.srcBlend = pairs[pair][0];
+    d.destBlend = pairs[pair][1];
+  } else {  // any pair, including factors this device does not have
+    d.srcBlend = 1 + static_cast<DWORD>(r.below(12));
+    d.destBlend = 1 + static_cast<DWORD>(r.below(12));
+  }
+  d.factor = r.word();
+  d.writeMask = r.below(5) == 0 ? static_cast<DWORD>(r.below(16)) : 15u;
+  return d;
+}
+
+class FastPathTest : public DrawTest {
+ protected:
+  void TearDown() override {
+    d3d9port::setReferencePipeline(false);
+    DrawTest::TearDown();
+  }
+
+  void makeTextures(Random& r) {
+    struct Shape {
+      UINT w, h, levels;
+      D3DFORMAT format;
+    };
+    const Shape shapes[] = {{64, 64, 0, D3DFMT_A8R8G8B8},
+                            {16, 32, 0, D3DFMT_A8R8G8B8},
+                            {13, 7, 1, D3DFMT_A8R8G8B8},
+                            {32, 8, 0, D3DFMT_X8R8G8B8},
+                            {1, 1, 1, D3DFMT_A8R8G8B8}};
+    for (const Shape& s : shapes) {
+      IDirect3DTexture9* t = nullptr;
+      ASSERT_EQ(
+          device->CreateTexture(s.w, s.h, s.levels, 0, s.format, D3DPOOL_MANAGED, &t, nullptr),
+          D3D_OK);
+      textures.push_back(t);
+      for (UINT level = 0; level < t->GetLevelCount(); ++level) {
+        D3DSURFACE_DESC desc;
+        t->GetLevelDesc(level, &desc);
+        std::vector<DWORD> texels(std::size_t{desc.Width} * desc.Height);
+        // Mostly smooth, with some noise and some fully transparent or opaque texels.
+        for (std::size_t i = 0; i < texels.size(); ++i) {
+          const int kind = r.below(8);
+          texels[i] = kind == 0 ? 0u : (kind == 1 ? 0xFFFFFFFFu : r.word());
+        }
+        fillTexture(t, level, texels);
+      }
+    }
+  }
+
+  void apply(const Draw& d) {
+    for (DWORD s = 0; s < 2; ++s) {
+      const Stage& st = d.stages[s];
+      device->SetTextureStageState(s, D3DTSS_COLOROP, st.colorOp);
+      device->SetTextureStageState(s, D3DTSS_COLORARG1, st.colorArg1);
+      device->SetTextureStageState(s, D3DTSS_COLORARG2, st.colorArg2);
+      device->SetTextureStageState(s, D3DTSS_ALPHAOP, st.alphaOp);
+      device->SetTextureStageState(s, D3DTSS_ALPHAARG1, st.alphaArg1);
+      device->SetTextureStageState(s, D3DTSS_ALPHAARG2, st.alphaArg2);
+      device->SetTexture(
+          s, d.texture[s] >= 0 ? textures[static_cast<std::size_t>(d.texture[s])] : nullptr);
+      device->SetSamplerState(s, D3DSAMP_MAGFILTER, d.mag);
+      device->SetSamplerState(s, D3DSAMP_MINFILTER, d.min);
+      device->SetSamplerState(s, D3DSAMP_MIPFILTER, d.mip);
+      device->SetSamplerState(s, D3DSAMP_ADDRESSU, d.addressU);
+      device->SetSamplerState(s, D3DSAMP_ADDRESSV, d.addressV);
+      device->SetTextureStageState(s, D3DTSS_TEXTURETRANSFORMFLAGS,
+                                   d.transform ? D3DTTFF_COUNT2 : D3DTTFF_DISABLE);
+      device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + s), &d.matrix);
+    }
+    device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetRenderState(D3DRS_LIGHTING, d.lighting);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, d.blend);
+    device->SetRenderState(D3DRS_SRCBLEND, d.srcBlend);
+    device->SetRenderState(D3DRS_DESTBLEND, d.destBlend);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, d.factor);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, d.writeMask);
+  }
+
+  // The picture left by the draws, from the same starting picture.
+  std::vector<std::uint32_t> render(const std::vector<Draw>& draws, bool reference, int threads) {
+    d3d9port::setReferencePipeline(reference);
+    d3d9port::setThreadCount(threads);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80402010u, 1.0f, 0);
+    for (const Draw& d : draws) {
+      apply(d);
+      draw(D3DPT_TRIANGLELIST, d.vertices, static_cast<UINT>(d.vertices.size() / 3));
+    }
+    return pixels();
+  }
+};
+
+TEST_F(FastPathTest, RandomDrawsGiveTheReferenceBits) {
+  target(157, 93);  // several chunks to a row, and rows with ragged ends
+  Random r(20240611);
+  makeTextures(r);
+  for (int scene = 0; scene < 60; ++scene) {
+    std::vector<Draw> draws;
+    for (int i = 0; i < 12; ++i) draws.push_back(randomDraw(r, static_cast<int>(textures.size())));
+    const std::vector<std::uint32_t> expected = render(draws, true, 1);
+    ASSERT_EQ(render(draws, false, 1), expected) << "scene " << scene;
+    ASSERT_EQ(render(draws, false, 2), expected) << "scene " << scene << ", two threads";
+  }
+}
+
+TEST_F(FastPathTest, FullScreenPassesOfTheShowGiveTheReferenceBits) {
+  // Large draws, split over threads: the stretch, the zoom blur's passes, the add.
+  target(320, 240);
+  Random r(7);
+  makeTextures(r);
+  std::vector<Draw> draws;
+  const DWORD pairs[][2] = {{D3DBLEND_ONE, D3DBLEND_ZERO},
+                            {D3DBLEND_SRCALPHA, D3DBLEND_SRCALPHA},
+                            {D3DBLEND_ONE, D3DBLEND_ONE},
+                            {D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR},
+                            {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}};
+  for (const auto& pair : pairs) {
+    Draw d = randomDraw(r, static_cast<int>(textures.size()));
+    const float grow = r.uniform(1.0f, 1.3f), u0 = 0.5f - 0.5f / grow, u1 = 0.5f + 0.5f / grow;
+    d.vertices = {{-1, 1, 0.5f, 0x80FFFFFFu, u0, u0}, {1, 1, 0.5f, 0x80FFFFFFu, u1, u0},
+                  {1, -1, 0.5f, 0x80FFFFFFu, u1, u1}, {-1, 1, 0.5f, 0x80FFFFFFu, u0, u0},
+                  {1, -1, 0.5f, 0x80FFFFFFu, u1, u1}, {-1, -1, 0.5f, 0x80FFFFFFu, u0, u1}};
+    d.stages[0] = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE,
+                   D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE};
+    d.stages[1].colorOp = D3DTOP_DISABLE;
+    d.texture[0] = 0;
+    d.blend = true;
+    d.srcBlend = pair[0];
+    d.destBlend = pair[1];
+    d.mag = d.min = D3DTEXF_LINEAR;
+    d.writeMask = 15;
+    d.lighting = false;
+    d.transform = false;
+    draws.push_back(d);
+  }
+  const std::vector<std::uint32_t> expected = render(draws, true, 1);
+  EXPECT_EQ(render(draws, false, 1), expected);
+  EXPECT_EQ(render(draws, false, 3), expected);
+}
+
+TEST(RoundToInt64, MatchesTheLibraryOnHalvesAndNeighbours) {
+  const double big = std::ldexp(1.0, 52);
+  const double values[] = {0.0,
+                           -0.0,
+                           0.5,
+                           -0.5,
+                           1.5,
+                           -1.5,
+                           2.5,
+                           -2.5,
+                           0.49999999999999994,
+                           -0.49999999999999994,
+                           big - 0.5,
+                           big + 1.0,
+                           -big + 0.5,
+                           1e18,
+                           -1e18,
+                           3e18 + 0.5,
+                           1e19,
+                           -1e19};
+  for (double v : values) {
+    EXPECT_EQ(d3d9impl::roundToInt64(v), std::llround(v)) << v;
+    EXPECT_EQ(d3d9impl::roundToInt64(std::nextafter(v, 1e300)),
+              std::llround(std::nextafter(v, 1e300)))
+        << v;
+    EXPECT_EQ(d3d9impl::roundToInt64(std::nextafter(v, -1e300)),
+              std::llround(std::nextafter(v, -1e300)))
+        << v;
+  }
+  std::mt19937_64 engine(3);
+  for (int i = 0; i < 100000; ++i) {
+    const double v = static_cast<double>(static_cast<std::int64_t>(engine() >> 20)) / 65536.0 / 2.0;
+    ASSERT_EQ(d3d9impl::roundToInt64(v), std::llround(v)) << v;
+    ASSERT_EQ(d3d9impl::roundToInt64(-v), std::llround(-v)) << v;
+  }
+}
+
+}  // namespace
