@@ -9,6 +9,7 @@
 #include "plan.h"
 #include "span_shader.h"
 #include "thread_pool.h"
+#include "triangle_bins.h"
 #include "triangle_setup.h"
 #include "vertex_processor.h"
 
@@ -95,26 +96,20 @@ void renderDraw(const DrawInput& input) {
   // perspective) keep the reference path.
   FastSpan fast;
   const bool useFast = !d3d9port::referencePipeline() && prepareFastSpan(plan, &fast);
-  std::vector<Triangle> triangles;
-  setupAll(plan, input, &triangles);
-  if (triangles.empty()) return;
-  long estimate = 0;
-  int top = plan.viewport.Y + plan.viewport.Height, bottom = 0;
-  for (const Triangle& t : triangles) {
-    estimate += static_cast<long>(t.maxX - t.minX + 1) * (t.maxY - t.minY + 1) / 2;
-    top = std::min(top, t.minY);
-    bottom = std::max(bottom, t.maxY);
-  }
+  TriangleBins& bins = TriangleBins::forThisThread();
+  setupAll(plan, input, &bins.triangles());
   // Bands are fixed rows of the target, so the split does not depend on
   // the thread count; triangles keep their order inside every band.
-  const int firstBand = top / limits::kBandRows;
-  const int bands = bottom / limits::kBandRows - firstBand + 1;
-  const int threads =
-      static_cast<int>(std::min<long>(d3d9port::threadCount(), 1 + estimate / kPixelsPerThread));
+  int firstBand = 0, bands = 0;
+  if (!bins.sort(limits::kBandRows, &firstBand, &bands)) return;
+  const int threads = static_cast<int>(
+      std::min<long>(d3d9port::threadCount(), 1 + bins.pixelEstimate() / kPixelsPerThread));
+  const std::vector<Triangle>& triangles = bins.triangles();
   parallelFor(bands, threads, [&](int index) {
     const int y0 = (firstBand + index) * limits::kBandRows;
     const int y1 = y0 + limits::kBandRows - 1;
-    for (const Triangle& t : triangles) {
+    for (const std::uint32_t* i = bins.begin(index); i != bins.end(index); ++i) {
+      const Triangle& t = triangles[*i];
       const int from = std::max(y0, t.minY), to = std::min(y1, t.maxY);
       for (int y = from; y <= to; ++y) {
         int x0, x1;

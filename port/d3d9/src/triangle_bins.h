@@ -1,0 +1,40 @@
+// The triangles of one draw, set up, and each band's share of them in draw
+// order. The storage is kept from draw to draw (one store per drawing
+// thread): a warp grid's thousands of triangles would otherwise land on fresh
+// pages, faulted in and zeroed, on every draw.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "triangle_setup.h"
+
+namespace d3d9impl {
+
+class TriangleBins {
+ public:
+  // The store of the calling thread, emptied.
+  static TriangleBins& forThisThread();
+
+  std::vector<Triangle>& triangles() { return triangles_; }
+
+  // Sorts the triangles into bands of `rows` rows, from band `first` on,
+  // `count` bands; returns false when no triangle was set up.
+  bool sort(int rows, int* first, int* count);
+
+  // Indices of the triangles that touch band `band` (0 = first), in order.
+  const std::uint32_t* begin(int band) const { return members_.data() + start_[band]; }
+  const std::uint32_t* end(int band) const { return members_.data() + start_[band + 1]; }
+
+  // Covered pixels, roughly: half the bounding boxes.
+  long pixelEstimate() const { return estimate_; }
+
+ private:
+  std::vector<Triangle> triangles_;
+  std::vector<std::uint32_t> start_;
+  std::vector<std::uint32_t> members_;
+  std::vector<std::uint32_t> fill_;
+  long estimate_ = 0;
+};
+
+}  // namespace d3d9impl
