@@ -46,20 +46,19 @@ void pointLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* out)
 // weighted texels once; here the sum is formed as (256 - fv) A + fv B, with A
 // and B the exact horizontal sums (16 bits), biased by 32768 so that the
 // signed multiply-add takes them: the bias costs exactly 32768 x 256.
-inline __m128i filterPair(__m128i top0, __m128i top1, __m128i bottom0, __m128i bottom1, __m128i fu,
-                          __m128i fv) {
+// top = (t00 p, t00 q, t10 p, t10 q), bottom likewise one row down; fu has
+// pixel p's weight in 16-bit lanes 0..3 and q's in 4..7; wp, wq hold
+// (256 - fv, fv) pairs of p and q.
+inline __m128i filterPair(__m128i top, __m128i bottom, __m128i fu, __m128i wp, __m128i wq) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i full = _mm_set1_epi16(256);
-  const __m128i gu = _mm_sub_epi16(full, fu);
+  const __m128i gu = _mm_sub_epi16(_mm_set1_epi16(256), fu);
   const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
   const __m128i a =
-      _mm_xor_si128(bias, _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top0, zero), gu),
-                                        _mm_mullo_epi16(_mm_unpacklo_epi8(top1, zero), fu)));
+      _mm_xor_si128(bias, _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), gu),
+                                        _mm_mullo_epi16(_mm_unpackhi_epi8(top, zero), fu)));
   const __m128i b =
-      _mm_xor_si128(bias, _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(bottom0, zero), gu),
-                                        _mm_mullo_epi16(_mm_unpacklo_epi8(bottom1, zero), fu)));
-  // fv holds (256 - fv, fv) pairs: pixel p in the low half, q in the high.
-  const __m128i wp = _mm_unpacklo_epi64(fv, fv), wq = _mm_unpackhi_epi64(fv, fv);
+      _mm_xor_si128(bias, _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), gu),
+                                        _mm_mullo_epi16(_mm_unpackhi_epi8(bottom, zero), fu)));
   const __m128i round = _mm_set1_epi32(32768 * 256 + 32768);
   const __m128i p =
       _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), wp), round), 16);
@@ -69,56 +68,67 @@ inline __m128i filterPair(__m128i top0, __m128i top1, __m128i bottom0, __m128i b
   return _mm_packus_epi16(words, words);
 }
 
+// Texels (x0, x1) of a row as one 64-bit lane: one load when they lie side by side.
+inline __m128i texelPair(const std::uint32_t* row, int x0, int x1) {
+  if (x1 == x0 + 1) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x0));
+  return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(row[x0])),
+                            _mm_cvtsi32_si128(static_cast<int>(row[x1])));
+}
+
+// 16-bit lanes 0..3 = bits 8..15 of the low 64-bit lane, 4..7 = of the high one.
+inline __m128i fractions(__m128i st) {
+  const __m128i f = _mm_and_si128(_mm_srli_epi64(st, 8), _mm_set1_epi64x(255));
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, 0), 0);
+}
+
 template <Address U, Address V, bool kRowConstant>
 void bilinearLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* out) {
   std::uint64_t s = static_cast<std::uint64_t>(a.s0), t = static_cast<std::uint64_t>(a.t0);
+  const std::uint64_t ds = static_cast<std::uint64_t>(a.ds), dt = static_cast<std::uint64_t>(a.dt);
+  // Both pixels' coordinates, for the weights: pixel p low, q high.
+  __m128i ss = _mm_set_epi64x(static_cast<long long>(s + ds), static_cast<long long>(s));
+  __m128i tt = _mm_set_epi64x(static_cast<long long>(t + dt), static_cast<long long>(t));
+  const __m128i ds2 = _mm_set1_epi64x(static_cast<long long>(2 * ds));
+  const __m128i dt2 = _mm_set1_epi64x(static_cast<long long>(2 * dt));
   const std::uint32_t* rowA = nullptr;
   const std::uint32_t* rowB = nullptr;
-  unsigned fvConst = 0;
+  __m128i wp = _mm_setzero_si128(), wq = _mm_setzero_si128();
+  auto verticalWeights = [&]() {
+    const __m128i fv = fractions(tt);
+    const __m128i gv = _mm_sub_epi16(_mm_set1_epi16(256), fv);
+    wp = _mm_unpacklo_epi16(gv, fv);
+    wq = _mm_unpackhi_epi16(gv, fv);
+  };
   if constexpr (kRowConstant) {
     const std::int64_t j = static_cast<std::int64_t>(t) >> 16;
     rowA = l.row(wrap<V>(j, l.h));
     rowB = l.row(wrap<V>(j + 1, l.h));
-    fvConst = static_cast<unsigned>(static_cast<std::int64_t>(t) >> 8) & 255u;
+    verticalWeights();
   }
   for (int k = 0; k < n; k += 2) {
-    std::uint32_t tex[2][4];
-    unsigned fu[2], fv[2];
+    __m128i top[2], bottom[2];
     for (int e = 0; e < 2; ++e) {
-      const std::int64_t ss = static_cast<std::int64_t>(s), tt = static_cast<std::int64_t>(t);
-      const std::int64_t i = ss >> 16;
-      fu[e] = static_cast<unsigned>(ss >> 8) & 255u;
+      const std::int64_t i = static_cast<std::int64_t>(s) >> 16;
       const int xa = wrap<U>(i, l.w), xb = wrap<U>(i + 1, l.w);
       const std::uint32_t* ra = rowA;
       const std::uint32_t* rb = rowB;
-      if constexpr (kRowConstant) {
-        fv[e] = fvConst;
-      } else {
-        const std::int64_t j = tt >> 16;
-        fv[e] = static_cast<unsigned>(tt >> 8) & 255u;
+      if constexpr (!kRowConstant) {
+        const std::int64_t j = static_cast<std::int64_t>(t) >> 16;
         ra = l.row(wrap<V>(j, l.h));
         rb = l.row(wrap<V>(j + 1, l.h));
       }
-      tex[e][0] = ra[xa];
-      tex[e][1] = ra[xb];
-      tex[e][2] = rb[xa];
-      tex[e][3] = rb[xb];
-      s += static_cast<std::uint64_t>(a.ds);
-      t += static_cast<std::uint64_t>(a.dt);
+      top[e] = texelPair(ra, xa, xb);
+      bottom[e] = texelPair(rb, xa, xb);
+      s += ds;
+      t += dt;
     }
-    auto pair = [&](int c) {
-      return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(tex[0][c])),
-                                _mm_cvtsi32_si128(static_cast<int>(tex[1][c])));
-    };
-    __m128i wu = _mm_cvtsi32_si128(static_cast<int>(fu[0] | (fu[1] << 16)));
-    wu = _mm_unpacklo_epi16(wu, wu);
-    wu = _mm_unpacklo_epi32(wu, wu);
-    const __m128i wv = _mm_set_epi32(static_cast<int>((fv[1] << 16) | (256 - fv[1])),
-                                     static_cast<int>((fv[1] << 16) | (256 - fv[1])),
-                                     static_cast<int>((fv[0] << 16) | (256 - fv[0])),
-                                     static_cast<int>((fv[0] << 16) | (256 - fv[0])));
+    if constexpr (!kRowConstant) verticalWeights();
+    const __m128i fu = fractions(ss);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k),
-                     filterPair(pair(0), pair(1), pair(2), pair(3), wu, wv));
+                     filterPair(_mm_unpacklo_epi32(top[0], top[1]),
+                                _mm_unpacklo_epi32(bottom[0], bottom[1]), fu, wp, wq));
+    ss = _mm_add_epi64(ss, ds2);
+    tt = _mm_add_epi64(tt, dt2);
   }
 }
 
