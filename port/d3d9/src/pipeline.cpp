@@ -111,14 +111,13 @@ void renderDraw(const DrawInput& input) {
     for (const std::uint32_t* i = bins.begin(index); i != bins.end(index); ++i) {
       const Triangle& t = triangles[*i];
       const int from = std::max(y0, t.minY), to = std::min(y1, t.maxY);
+      if (useFast && t.affine) {
+        shadeFastRows(fast, plan, t, from, to);
+        continue;
+      }
       for (int y = from; y <= to; ++y) {
         int x0, x1;
-        if (!rowSpan(t, y, &x0, &x1)) continue;
-        if (useFast && t.affine) {
-          shadeFastSpan(fast, plan, t, y, x0, x1);
-        } else {
-          shadeSpan(plan, t, y, x0, x1);
-        }
+        if (rowSpan(t, y, &x0, &x1)) shadeSpan(plan, t, y, x0, x1);
       }
     }
   });

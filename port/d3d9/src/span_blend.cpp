@@ -2,8 +2,6 @@
 
 #include <emmintrin.h>
 
-#include <cstring>
-
 namespace d3d9impl {
 
 namespace {
@@ -93,13 +91,31 @@ void store(const StoreTarget& target, const std::uint32_t* src, std::uint32_t* r
   const __m128i forced = _mm_set1_epi32(static_cast<int>(target.forced));
   int k = 0;
   for (; k + 4 <= n; k += 4) storeFour<Blend>(target, mask, keep, forced, src + k, row + k);
-  if (k == n) return;
-  // The last pixels go through a copy, so that nothing beyond the run is touched.
-  std::uint32_t last[4] = {};
-  const std::size_t bytes = static_cast<std::size_t>(n - k) * 4;
-  std::memcpy(last, row + k, bytes);
-  storeFour<Blend>(target, mask, keep, forced, src + k, last);
-  std::memcpy(row + k, last, bytes);
+  switch (n - k) {  // the last pixels, without touching any beyond the run
+    case 0:
+      return;
+    case 1: {
+      std::uint32_t last[4] = {row[k]};
+      storeFour<Blend>(target, mask, keep, forced, src + k, last);
+      row[k] = last[0];
+      return;
+    }
+    case 2: {
+      std::uint32_t last[4] = {row[k], row[k + 1]};
+      storeFour<Blend>(target, mask, keep, forced, src + k, last);
+      row[k] = last[0];
+      row[k + 1] = last[1];
+      return;
+    }
+    default: {
+      std::uint32_t last[4] = {row[k], row[k + 1], row[k + 2]};
+      storeFour<Blend>(target, mask, keep, forced, src + k, last);
+      row[k] = last[0];
+      row[k + 1] = last[1];
+      row[k + 2] = last[2];
+      return;
+    }
+  }
 }
 
 DWORD known(DWORD blend) {

@@ -22,14 +22,8 @@ inline int wrap(std::int64_t i, int size) {
   }
 }
 
-struct Level {
-  const std::uint8_t* bits;
-  std::size_t pitch;
-  int w, h;
-  const std::uint32_t* row(int y) const {
-    return reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(y) * pitch);
-  }
-};
+using Level = StageSampler::Level;
+using AffineSteps = StageSampler::Steps;
 
 template <Address U, Address V>
 void pointLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* out) {
@@ -132,7 +126,7 @@ void bilinearLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* o
   }
 }
 
-using LevelSampler = void (*)(const Level&, const AffineSteps&, int, std::uint32_t*);
+using LevelSampler = StageSampler::Filter;
 
 template <Address U, Address V>
 LevelSampler pick(bool linear, bool rowConstant) {
@@ -157,34 +151,14 @@ Address addressOf(bool clamp, int size) {
   return (size & (size - 1)) == 0 ? Address::kWrapPow2 : Address::kWrap;
 }
 
-void sampleLevel(const StagePlan& stage, const StageSetup& setup, const Image& image, int x0, int y,
-                 int n, std::uint32_t* out) {
-  const AffineSteps a = affineSteps(setup, image, setup.linear, x0, y);
-  const Level l{image.bits(), image.pitch(), static_cast<int>(image.width()),
-                static_cast<int>(image.height())};
-  const Address u = addressOf(stage.sampler.clampU, l.w);
-  const Address v = addressOf(stage.sampler.clampV, l.h);
-  const bool rowConstant = a.dt == 0;
-  LevelSampler f;
+LevelSampler chooseFilter(Address u, Address v, bool linear, bool rowConstant) {
   switch (u) {
     case Address::kClamp:
-      f = pickV<Address::kClamp>(v, setup.linear, rowConstant);
-      break;
+      return pickV<Address::kClamp>(v, linear, rowConstant);
     case Address::kWrapPow2:
-      f = pickV<Address::kWrapPow2>(v, setup.linear, rowConstant);
-      break;
+      return pickV<Address::kWrapPow2>(v, linear, rowConstant);
     default:
-      f = pickV<Address::kWrap>(v, setup.linear, rowConstant);
-      break;
-  }
-  f(l, a, n, out);
-  if (image.format() == D3DFMT_X8R8G8B8) {
-    // Opaque texels filter to opaque samples: alpha can be set afterwards.
-    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    for (int k = 0; k < n; k += 4) {
-      auto* p = reinterpret_cast<__m128i*>(out + k);
-      _mm_storeu_si128(p, _mm_or_si128(_mm_loadu_si128(p), opaque));
-    }
+      return pickV<Address::kWrap>(v, linear, rowConstant);
   }
 }
 
@@ -209,16 +183,50 @@ void mixSpan(std::uint32_t* out, const std::uint32_t* second, unsigned weight, i
 
 }  // namespace
 
-AffineSteps affineSteps(const StageSetup& setup, const Image& level, bool linear, int x0, int y) {
-  // The same expressions as the reference sampler, rounded the same way.
-  const double w = level.width(), h = level.height();
-  const double shift = linear ? 0.5 : 0.0;
-  AffineSteps a;
-  a.s0 = roundToInt64((setup.u.at(x0, y) * w - shift) * 65536.0);
-  a.t0 = roundToInt64((setup.v.at(x0, y) * h - shift) * 65536.0);
-  a.ds = roundToInt64(setup.u.ax * w * 65536.0);
-  a.dt = roundToInt64(setup.v.ax * h * 65536.0);
-  return a;
+StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
+    : setup_(setup),
+      shift_(setup.linear ? 0.5 : 0.0),  // bilinear filters around texel centres
+      passes_(setup.level1 < 0 ? 1 : 2),
+      weight_(static_cast<unsigned>(setup.mipWeight)) {
+  for (int i = 0; i < passes_; ++i) {
+    const Image& image =
+        stage.texture->level(static_cast<UINT>(i == 0 ? setup.level0 : setup.level1));
+    Pass& p = pass_[i];
+    p.level = {image.bits(), image.pitch(), static_cast<int>(image.width()),
+               static_cast<int>(image.height())};
+    p.w = image.width();
+    p.h = image.height();
+    // The steps along a row, as the reference sampler rounds them.
+    p.ds = roundToInt64(setup.u.ax * p.w * 65536.0);
+    p.dt = roundToInt64(setup.v.ax * p.h * 65536.0);
+    p.filter = chooseFilter(addressOf(stage.sampler.clampU, p.level.w),
+                            addressOf(stage.sampler.clampV, p.level.h), setup.linear, p.dt == 0);
+    p.opaque = image.format() == D3DFMT_X8R8G8B8;
+  }
+}
+
+void StageSampler::run(const Pass& p, int x0, int y, int n, std::uint32_t* out) const {
+  // The exact start of the run, as the reference sampler computes it: the
+  // result does not depend on where a thread's band begins.
+  const Steps steps{roundToInt64((setup_.u.at(x0, y) * p.w - shift_) * 65536.0),
+                    roundToInt64((setup_.v.at(x0, y) * p.h - shift_) * 65536.0), p.ds, p.dt};
+  p.filter(p.level, steps, n, out);
+  if (p.opaque) {
+    // Opaque texels filter to opaque samples: alpha can be set afterwards.
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    for (int k = 0; k < n; k += 4) {
+      auto* q = reinterpret_cast<__m128i*>(out + k);
+      _mm_storeu_si128(q, _mm_or_si128(_mm_loadu_si128(q), opaque));
+    }
+  }
+}
+
+void StageSampler::sample(int x0, int y, int n, std::uint32_t* out) const {
+  run(pass_[0], x0, y, n, out);
+  if (passes_ == 1) return;
+  alignas(16) std::uint32_t second[64];
+  run(pass_[1], x0, y, n, second);
+  mixSpan(out, second, weight_, n);
 }
 
 bool fastSamplable(const Texture& texture) {
@@ -227,16 +235,6 @@ bool fastSamplable(const Texture& texture) {
     if (f != D3DFMT_A8R8G8B8 && f != D3DFMT_X8R8G8B8) return false;
   }
   return true;
-}
-
-void sampleAffineSpan(const StagePlan& stage, const StageSetup& setup, int x0, int y, int n,
-                      std::uint32_t* out) {
-  sampleLevel(stage, setup, stage.texture->level(static_cast<UINT>(setup.level0)), x0, y, n, out);
-  if (setup.level1 < 0) return;
-  alignas(16) std::uint32_t second[64];
-  sampleLevel(stage, setup, stage.texture->level(static_cast<UINT>(setup.level1)), x0, y, n,
-              second);
-  mixSpan(out, second, static_cast<unsigned>(setup.mipWeight), n);
 }
 
 }  // namespace d3d9impl

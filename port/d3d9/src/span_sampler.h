@@ -20,20 +20,48 @@ inline std::int64_t roundToInt64(double x) {
   return rest >= 0.5 ? i + 1 : (rest <= -0.5 ? i - 1 : i);
 }
 
-// 16.16 texel coordinates of pixel (x0, y) and their steps per pixel along
-// the row: pixel x0 + k samples (s0 + k ds, t0 + k dt).
-struct AffineSteps {
-  std::int64_t s0, t0, ds, dt;
-};
-AffineSteps affineSteps(const StageSetup& setup, const Image& level, bool linear, int x0, int y);
-
 // True when every level of the texture is stored as 32-bit words.
 bool fastSamplable(const Texture& texture);
 
-// out[k] = the sample of pixel (x0 + k, y), k < n, for an affine triangle.
-// n must be a multiple of 4 (the extra pixels are sampled like the others,
-// always inside the texture).
-void sampleAffineSpan(const StagePlan& stage, const StageSetup& setup, int x0, int y, int n,
-                      std::uint32_t* out);
+// One stage's sampling over one affine triangle: what stays the same over
+// the triangle (levels, steps, the filter loop) is chosen once.
+class StageSampler {
+ public:
+  StageSampler(const StagePlan& stage, const StageSetup& setup);
+
+  // out[k] = the sample of pixel (x0 + k, y), k < n, as sampleSpan gives it.
+  // n must be a multiple of 4 (the extra pixels are sampled like the others,
+  // always inside the texture).
+  void sample(int x0, int y, int n, std::uint32_t* out) const;
+
+  struct Level {
+    const std::uint8_t* bits;
+    std::size_t pitch;
+    int w, h;
+    const std::uint32_t* row(int y) const {
+      return reinterpret_cast<const std::uint32_t*>(bits + static_cast<std::size_t>(y) * pitch);
+    }
+  };
+  struct Steps {
+    std::int64_t s0, t0, ds, dt;
+  };
+  using Filter = void (*)(const Level&, const Steps&, int, std::uint32_t*);
+
+ private:
+  struct Pass {
+    Level level;
+    Filter filter;
+    double w, h;
+    std::int64_t ds, dt;
+    bool opaque;  // X8R8G8B8: alpha reads 0xFF
+  };
+  void run(const Pass& pass, int x0, int y, int n, std::uint32_t* out) const;
+
+  const StageSetup& setup_;
+  double shift_;
+  Pass pass_[2];
+  int passes_;
+  unsigned weight_;
+};
 
 }  // namespace d3d9impl

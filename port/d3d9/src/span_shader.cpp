@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
+#include "span_rows.h"
 #include "span_sampler.h"
 
 namespace d3d9impl {
@@ -130,12 +132,8 @@ struct StageRun {
   }
 };
 
+// The interpolated diffuse colour of a run (not a flat-coloured triangle).
 void diffuseChunk(const Triangle& t, int x0, int y, int n, std::uint32_t* out) {
-  if (t.flatColour) {
-    const __m128i v = _mm_set1_epi32(static_cast<int>(t.flat));
-    for (int k = 0; k < n; k += 4) put(out + k, v);
-    return;
-  }
   auto at = [&](const Plane& p, int x) {
     return static_cast<unsigned>(std::clamp(std::floor(p.at(x, y) + 0.5), 0.0, 255.0));
   };
@@ -159,32 +157,43 @@ bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast) {
   return true;
 }
 
-void shadeFastSpan(const FastSpan& fast, const DrawPlan& plan, const Triangle& t, int y, int x0,
-                   int x1) {
+void shadeFastRows(const FastSpan& fast, const DrawPlan& plan, const Triangle& t, int y0, int y1) {
   alignas(16) Chunk texels[limits::kMaxTextureStages];
   alignas(16) Chunk diffuse;
   StageScratch scratch[2];
-  std::uint32_t* row = plan.target->row32(static_cast<UINT>(y));
-  for (int start = x0; start < x1; start += kChunk) {
-    const int n = std::min(kChunk, x1 - start);
-    const int padded = (n + 3) & ~3;
-    diffuseChunk(t, start, y, padded, diffuse);
-    const std::uint32_t* current = diffuse;
-    for (int s = 0; s < plan.stageCount; ++s) {
-      const StagePlan& stage = plan.stages[s];
-      std::uint32_t* texel = nullptr;
-      if (stage.texture != nullptr) {
-        texel = texels[s];
-        sampleAffineSpan(stage, t.stages[s], start, y, padded, texel);
+  // Samplers of the stages that read a texture, set up for this triangle.
+  alignas(StageSampler) unsigned char room[limits::kMaxTextureStages][sizeof(StageSampler)];
+  const StageSampler* samplers[limits::kMaxTextureStages] = {};
+  for (int s = 0; s < plan.stageCount; ++s) {
+    if (plan.stages[s].texture != nullptr)
+      samplers[s] = new (room[s]) StageSampler(plan.stages[s], t.stages[s]);
+  }
+  if (t.flatColour) std::fill(std::begin(diffuse), std::end(diffuse), t.flat);
+  RowWalker rows(t, y0);
+  for (int y = y0; y <= y1; ++y) {
+    int x0, x1;
+    if (!rows.next(&x0, &x1)) continue;
+    std::uint32_t* row = plan.target->row32(static_cast<UINT>(y));
+    for (int start = x0; start < x1; start += kChunk) {
+      const int n = std::min(kChunk, x1 - start);
+      const int padded = (n + 3) & ~3;
+      if (!t.flatColour) diffuseChunk(t, start, y, padded, diffuse);
+      const std::uint32_t* current = diffuse;
+      for (int s = 0; s < plan.stageCount; ++s) {
+        std::uint32_t* texel = nullptr;
+        if (samplers[s] != nullptr) {
+          texel = texels[s];
+          samplers[s]->sample(start, y, padded, texel);
+        }
+        // The scratch that does not hold the current colour.
+        const bool inFirst = current >= scratch[0].chunk[0] && current < scratch[1].chunk[0];
+        StageScratch& mine = scratch[inFirst ? 1 : 0];
+        mine.used = 0;
+        StageRun run{fast, plan.stages[s], current, diffuse, texel, padded, mine};
+        current = run.run();
       }
-      // The scratch that does not hold the current colour.
-      const bool inFirst = current >= scratch[0].chunk[0] && current < scratch[1].chunk[0];
-      StageScratch& mine = scratch[inFirst ? 1 : 0];
-      mine.used = 0;
-      StageRun run{fast, stage, current, diffuse, texel, padded, mine};
-      current = run.run();
+      fast.store(fast.target, current, row + start, n);
     }
-    fast.store(fast.target, current, row + start, n);
   }
 }
 

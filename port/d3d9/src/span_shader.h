@@ -22,8 +22,8 @@ struct FastSpan {
 // False when the draw needs the reference path (a texture in another format).
 bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast);
 
-// shadeSpan for an affine triangle, through the fast path.
-void shadeFastSpan(const FastSpan& fast, const DrawPlan& plan, const Triangle& t, int y, int x0,
-                   int x1);
+// shadeSpan on every covered run of rows y0..y1 of an affine triangle,
+// through the fast path; what stays the same over the triangle is set once.
+void shadeFastRows(const FastSpan& fast, const DrawPlan& plan, const Triangle& t, int y0, int y1);
 
 }  // namespace d3d9impl

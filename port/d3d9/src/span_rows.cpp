@@ -1,0 +1,66 @@
+#include "span_rows.h"
+
+#include <algorithm>
+
+namespace d3d9impl {
+
+namespace {
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
+  const std::int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+}  // namespace
+
+RowWalker::RowWalker(const Triangle& t, int y) : minX_(t.minX), maxX_(t.maxX) {
+  const std::int64_t py = std::int64_t{y} * 256;
+  for (const Edge& e : t.edges) {
+    // E(x) = c - dy * 256 x with c = dx (py - y0) + dy x0, as rowSpan has it.
+    const std::int64_t c = e.dx * (py - e.y0) + e.dy * e.x0;
+    const std::int64_t step = e.dx * 256;
+    if (e.dy == 0) {
+      flats_[flatCount_++] = {c, step, e.bias};
+      continue;
+    }
+    // dy < 0: x >= ceil((bias - c) / D) = -floor((c - bias) / D);
+    // dy > 0: x <= floor((c - bias) / D); D = |dy| 256.
+    Bound& b = bounds_[boundCount_++];
+    b.lower = e.dy < 0;
+    b.d = (e.dy < 0 ? -e.dy : e.dy) * 256;
+    b.q = floorDiv(c - e.bias, b.d);
+    b.r = (c - e.bias) - b.q * b.d;
+    b.stepQ = floorDiv(step, b.d);
+    b.stepR = step - b.stepQ * b.d;
+  }
+}
+
+bool RowWalker::next(int* x0, int* x1) {
+  std::int64_t lo = minX_, hi = maxX_;
+  bool covered = true;
+  for (int i = 0; i < flatCount_; ++i) {
+    Flat& f = flats_[i];
+    if (f.c < f.bias) covered = false;
+    f.c += f.step;
+  }
+  for (int i = 0; i < boundCount_; ++i) {
+    Bound& b = bounds_[i];
+    if (b.lower) {
+      lo = std::max(lo, -b.q);
+    } else {
+      hi = std::min(hi, b.q);
+    }
+    b.q += b.stepQ;
+    b.r += b.stepR;
+    if (b.r >= b.d) {
+      b.r -= b.d;
+      ++b.q;
+    }
+  }
+  if (!covered || lo > hi) return false;
+  *x0 = static_cast<int>(lo);
+  *x1 = static_cast<int>(hi) + 1;
+  return true;
+}
+
+}  // namespace d3d9impl

@@ -1,0 +1,37 @@
+// The covered run of each row of a triangle, row after row: rowSpan
+// (triangle_setup.h) without its three divisions per row. Each edge bound is
+// floor((c - bias) / D) for an edge value c that grows by a fixed step per
+// row; quotient and remainder are stepped exactly instead.
+#pragma once
+
+#include <cstdint>
+
+#include "triangle_setup.h"
+
+namespace d3d9impl {
+
+class RowWalker {
+ public:
+  // Starts at row y.
+  RowWalker(const Triangle& t, int y);
+
+  // The run of the current row as [*x0, *x1), false when empty; then moves
+  // to the next row.
+  bool next(int* x0, int* x1);
+
+ private:
+  struct Bound {
+    std::int64_t q, r, d;  // c - bias = q d + r, 0 <= r < d
+    std::int64_t stepQ, stepR;
+    bool lower;  // bounds the run from the left (the edge goes up)
+  };
+  struct Flat {
+    std::int64_t c, step, bias;  // a horizontal edge: the row is out when c < bias
+  };
+  Bound bounds_[3];
+  Flat flats_[3];
+  int boundCount_ = 0, flatCount_ = 0;
+  std::int64_t minX_, maxX_;
+};
+
+}  // namespace d3d9impl
