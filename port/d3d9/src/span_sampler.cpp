@@ -26,7 +26,8 @@ using Level = StageSampler::Level;
 using AffineSteps = StageSampler::Steps;
 
 template <Address U, Address V>
-void pointLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* out) {
+void pointLevel(const Level& level, const AffineSteps& a, int n, std::uint32_t* out) {
+  const Level l = level;  // locals: the stores below cannot change them
   std::uint64_t s = static_cast<std::uint64_t>(a.s0), t = static_cast<std::uint64_t>(a.t0);
   for (int k = 0; k < n; ++k) {
     out[k] = l.row(wrap<V>(static_cast<std::int64_t>(t) >> 16,
@@ -76,7 +77,8 @@ inline __m128i fractions(__m128i st) {
 }
 
 template <Address U, Address V, bool kRowConstant>
-void bilinearLevel(const Level& l, const AffineSteps& a, int n, std::uint32_t* out) {
+void bilinearLevel(const Level& level, const AffineSteps& a, int n, std::uint32_t* out) {
+  const Level l = level;  // locals: the stores below cannot change them
   std::uint64_t s = static_cast<std::uint64_t>(a.s0), t = static_cast<std::uint64_t>(a.t0);
   const std::uint64_t ds = static_cast<std::uint64_t>(a.ds), dt = static_cast<std::uint64_t>(a.dt);
   // Both pixels' coordinates, for the weights: pixel p low, q high.
