@@ -117,6 +117,9 @@ bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3], Tria
   for (int c = 0; c < 4; ++c) {
     t->flatColour =
         t->flatColour && v[0]->colour[c] == v[1]->colour[c] && v[1]->colour[c] == v[2]->colour[c];
+  }
+  // The colour planes are read only where the colour varies.
+  for (int c = 0; c < 4 && !t->flatColour; ++c) {
     t->colour[c] = planeThrough(sx, sy, v[0]->colour[c] * k[0], v[1]->colour[c] * k[1],
                                 v[2]->colour[c] * k[2]);
   }
