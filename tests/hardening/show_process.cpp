@@ -48,8 +48,8 @@ bool parseTime(const std::string& line, double* time) {
   setenv("VORKAST_START", std::to_string(run.startSeconds).c_str(), 1);
   for (const char* other : {"VORKAST_FPS", "VORKAST_FRAMES", "VORKAST_RAWVIDEO"}) unsetenv(other);
   // exec keeps the pid, so the parent can look at the show itself.
-  std::string script = "exec \"$0\"";
-  if (!sanitizedBuild())
+  std::string script = "exec " + run.launcher + " \"$0\"";
+  if (!sanitizedBuild() && run.memoryLimitKiB > 0)
     script = "ulimit -v " + std::to_string(run.memoryLimitKiB) + " && " + script;
   execl("/bin/sh", "sh", "-c", script.c_str(), showProgram().c_str(), static_cast<char*>(nullptr));
   _exit(127);
@@ -85,6 +85,7 @@ ShowResult runShow(const ShowRun& run) {
   fs::create_directories(dir);
   fs::create_symlink(run.data, dir + "/data");
   std::ofstream(dir + "/keys.txt") << run.keys;
+  result.dir = dir;
 
   int outPipe[2], errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return result;

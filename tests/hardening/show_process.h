@@ -26,8 +26,11 @@ struct ShowRun {
   double startSeconds = 0.0;
   // Address space allowed to the show, in KiB. A normal run takes about
   // 120 MiB; any one decode of an unbounded image or track would take far more.
+  // 0: no bound.
   long memoryLimitKiB = 512 * 1024;
   int timeLimitSeconds = 60;
+  // A command that runs the show (valgrind and its options), or empty.
+  std::string launcher;
   // Called after each frame-rate line with the show's pid and the number of
   // lines so far, for tests that look at the process while it runs.
   std::function<void(pid_t, long)> onFrame;
@@ -41,6 +44,7 @@ struct ShowResult {
   std::vector<std::string> err;  // standard error
   std::vector<double> times;     // the time of every frame-rate line
   double wallSeconds = 0.0;
+  std::string dir;  // the folder it ran in
 };
 
 ShowRun showRun(const std::string& name, const std::string& data, const std::string& keys,

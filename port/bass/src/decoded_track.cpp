@@ -54,6 +54,26 @@ std::size_t id3v2Bytes(const std::uint8_t* data, std::size_t size) {
   return std::min(size, 10 + body + footer);
 }
 
+// A Xing or Info tag in the first frame tells mpg123 how many frames follow,
+// for gapless trimming. A damaged tag claiming billions of frames makes
+// mpg123 spend minutes at the end of a tiny file, so a claim that the file
+// cannot hold (no MP3 frame is shorter than 24 bytes) means the tag is
+// ignored and the frames are decoded as they are.
+bool claimsImpossibleFrameCount(const std::uint8_t* data, std::size_t size) {
+  constexpr std::size_t kSearched = 4096;  // past mpg123's resync limit
+  constexpr std::size_t kMinFrameBytes = 24;
+  const std::size_t end = std::min(size, kSearched);
+  for (std::size_t at = 0; at + 12 <= end; ++at) {
+    if (std::memcmp(data + at, "Xing", 4) != 0 && std::memcmp(data + at, "Info", 4) != 0) continue;
+    const std::uint8_t* field = data + at + 4;
+    const bool hasFrames = (field[3] & 0x01) != 0;
+    const std::uint64_t frames =
+        (std::uint64_t{field[4]} << 24) | (field[5] << 16) | (field[6] << 8) | field[7];
+    if (hasFrames && frames > size / kMinFrameBytes + 1) return true;
+  }
+  return false;
+}
+
 struct HandleDeleter {
   void operator()(mpg123_handle* handle) const {
     mpg123_close(handle);
@@ -62,7 +82,7 @@ struct HandleDeleter {
 };
 using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
 
-Handle openDecoder(MemorySource* source) {
+Handle openDecoder(MemorySource* source, bool ignoreInfoFrame) {
   static const bool initialised = mpg123_init() == MPG123_OK;  // a no-op since 1.27
   if (!initialised) return nullptr;
   int error = MPG123_OK;
@@ -71,8 +91,9 @@ Handle openDecoder(MemorySource* source) {
   mpg123_handle* mh = handle.get();
   // Gapless drops the encoder's delay and padding; only 44.1 kHz stereo
   // 16-bit is allowed out, so mpg123 resamples other rates and doubles mono.
-  if (mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_AUTO_RESAMPLE, 0) !=
-          MPG123_OK ||
+  const long flags = MPG123_GAPLESS | MPG123_QUIET | MPG123_AUTO_RESAMPLE |
+                     (ignoreInfoFrame ? MPG123_IGNORE_INFOFRAME : 0);
+  if (mpg123_param(mh, MPG123_FLAGS, flags, 0) != MPG123_OK ||
       mpg123_format_none(mh) != MPG123_OK ||
       mpg123_format(mh, kSampleRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
       mpg123_replace_reader_handle(mh, readMemory, seekMemory, nullptr) != MPG123_OK ||
@@ -90,7 +111,7 @@ int DecodedTrack::decode(const std::uint8_t* data, std::size_t size) {
   if (size > kMaxFileBytes) return BASS_ERROR_FILEFORM;
 
   MemorySource source{data, size, 0};
-  Handle handle = openDecoder(&source);
+  Handle handle = openDecoder(&source, claimsImpossibleFrameCount(data, size));
   if (!handle) return BASS_ERROR_FILEFORM;
   mpg123_handle* mh = handle.get();
 
