@@ -70,4 +70,35 @@ TEST_F(ThreadsTest, SamePictureWithOneTwoAndThreeThreads) {
   EXPECT_LT(background, 200 * 150 / 2);  // the lattice really covers the target
 }
 
+// One draw whose later triangles cross several bands: in every band they
+// must land over the earlier ones, whatever the thread count.
+TEST_F(ThreadsTest, LaterTrianglesStayOnTopInEveryBand) {
+  target(64, 64);
+  selectStage0(D3DTA_DIFFUSE);
+  const DWORD red = 0xFFFF0000u, green = 0xFF00FF00u;
+  auto quad = [](float x0, float y0, float x1, float y1, DWORD c) {
+    return std::vector<QuadVertex>{{x0, y0, 0.5f, c, 0, 0}, {x1, y0, 0.5f, c, 0, 0},
+                                   {x1, y1, 0.5f, c, 0, 0}, {x0, y0, 0.5f, c, 0, 0},
+                                   {x1, y1, 0.5f, c, 0, 0}, {x0, y1, 0.5f, c, 0, 0}};
+  };
+  std::vector<QuadVertex> list = quad(-1, 1, 1, -1, red);
+  const std::vector<QuadVertex> inner = quad(-0.75f, 0.75f, 0.75f, -0.75f, green);
+  list.insert(list.end(), inner.begin(), inner.end());
+  for (int threads : {1, 2}) {
+    d3d9port::setThreadCount(threads);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    draw(D3DPT_TRIANGLELIST, list, 4);
+    const auto p = pixels();
+    ASSERT_EQ(p.size(), 64u * 64u);
+    int wrong = 0;
+    for (int y = 0; y < 64; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        const bool inside = x >= 8 && x < 56 && y >= 8 && y < 56;  // centres 8 .. 55
+        wrong += p[y * 64 + x] != (inside ? green : red);
+      }
+    }
+    EXPECT_EQ(wrong, 0) << threads << " threads";
+  }
+}
+
 }  // namespace
