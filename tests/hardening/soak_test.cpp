@@ -52,7 +52,7 @@ std::string randomKeys(int frames, std::uint32_t seed) {
         if (t > 0.2) press(frame, 'A'), t -= 0.01;
         break;
       case 5:
-        press(frame, 'E'), paused = t, playing = false;
+        if (t < 85.0) press(frame, 'E'), paused = t, playing = false;
         break;
       case 6:
         press(frame, 'D'), t = paused, playing = true;
@@ -61,7 +61,13 @@ std::string randomKeys(int frames, std::uint32_t seed) {
         break;
     }
     if (playing) t += 2.0 / 60.0;
-    if (t > 96.0) press(frame + 1, 'D'), t = paused, playing = true, ++frame;
+    // The estimate drifts a little from the show's own time; well before the
+    // end, S is held for 120 frames, about 10 s back whatever the estimate.
+    if (t > 90.0) {
+      script << frame + 2 << " S down\n" << frame + 122 << " S up\n";
+      frame += 122;
+      t -= 120 * (0.1 - (playing ? 1.0 / 60.0 : 0.0));
+    }
   }
   script << frames << " ESCAPE down\n";
   return script.str();
