@@ -42,17 +42,23 @@ D3DWindow::D3DWindow(int width, int height, bool fullscreen, const char* windowN
   g_hwnd = CreateWindowExA(exStyle, name, name, style, x, y, width, height, nullptr, nullptr,
                            nullptr, nullptr);
   if (g_hwnd == nullptr) {
+    // A constructor that throws gets no destructor: undo what it did.
+    UnregisterClassA(name, windowClass.hInstance);
     throw Exception("CreateWindowEx()", "d3dwindow, Constructor");
   }
 
   direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (direct3d == nullptr) {
+    UnregisterClassA(name, windowClass.hInstance);
     throw Exception("Direct3DCreate9(D3D_SDK_VERSION)", "d3dwindow, Constructor");
   }
 
   if (!fullscreen) {
     D3DDISPLAYMODE displaymode;
     if (FAILED(direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displaymode))) {
+      direct3d->Release();
+      direct3d = nullptr;
+      UnregisterClassA(name, windowClass.hInstance);
       throw Exception("GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displaymode)",
                       "d3dwindow, Constructor");
     }

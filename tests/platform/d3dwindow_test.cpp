@@ -148,7 +148,10 @@ TEST_F(D3DWindowTest, FatalFailuresThrowWithTheFailingCall) {
   faults = {};
   faults.displayModeFails = true;
   d3d9port::setFaults(faults);
+  int alive = d3d9port::liveObjectCount();
   expectThrow(false, "B", "GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displaymode)");
+  EXPECT_EQ(d3d9port::liveObjectCount(), alive) << "the Direct3D object is released";
+  EXPECT_TRUE(win32port::registeredClasses().empty()) << "and the class unregistered";
   win32port::resetForTests();
 }
 
