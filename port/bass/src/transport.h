@@ -12,7 +12,7 @@
 
 #include "decoded_track.h"
 #include "playback_clock.h"
-#include "spectrum.h"
+#include "fft512.h"
 
 namespace bassport {
 

@@ -1,4 +1,4 @@
-#include "spectrum.h"
+#include "fft512.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The FFT512 routine on samples: scale, leakage, silence, and which samples
 // it looks at.
-#include "spectrum.h"
+#include "fft512.h"
 
 #include <gtest/gtest.h>
 
