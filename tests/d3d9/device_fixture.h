@@ -55,9 +55,14 @@ inline void fillTexture(IDirect3DTexture9* texture, UINT level, const std::vecto
   ASSERT_EQ(texels.size(), std::size_t{desc.Width} * desc.Height);
   D3DLOCKED_RECT locked;
   ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+  // The narrower formats take the low bytes of each word.
+  const std::size_t bytes = desc.Format == D3DFMT_A8L8                                   ? 2
+                            : (desc.Format == D3DFMT_L8 || desc.Format == D3DFMT_R3G3B2) ? 1
+                                                                                         : 4;
   for (UINT y = 0; y < desc.Height; ++y) {
-    std::memcpy(static_cast<char*>(locked.pBits) + y * locked.Pitch, &texels[y * desc.Width],
-                desc.Width * 4);
+    char* row = static_cast<char*>(locked.pBits) + y * locked.Pitch;
+    for (UINT x = 0; x < desc.Width; ++x)
+      std::memcpy(row + x * bytes, &texels[y * desc.Width + x], bytes);
   }
   ASSERT_EQ(texture->UnlockRect(level), D3D_OK);
 }

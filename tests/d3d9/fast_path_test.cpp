@@ -159,11 +159,10 @@ class FastPathTest : public DrawTest {
       UINT w, h, levels;
       D3DFORMAT format;
     };
-    const Shape shapes[] = {{64, 64, 0, D3DFMT_A8R8G8B8},
-                            {16, 32, 0, D3DFMT_A8R8G8B8},
-                            {13, 7, 1, D3DFMT_A8R8G8B8},
-                            {32, 8, 0, D3DFMT_X8R8G8B8},
-                            {1, 1, 1, D3DFMT_A8R8G8B8}};
+    const Shape shapes[] = {{64, 64, 0, D3DFMT_A8R8G8B8}, {16, 32, 0, D3DFMT_A8R8G8B8},
+                            {13, 7, 1, D3DFMT_A8R8G8B8},  {32, 8, 0, D3DFMT_X8R8G8B8},
+                            {1, 1, 1, D3DFMT_A8R8G8B8},   {24, 24, 0, D3DFMT_A8L8},
+                            {16, 8, 0, D3DFMT_L8},        {8, 8, 1, D3DFMT_R3G3B2}};
     for (const Shape& s : shapes) {
       IDirect3DTexture9* t = nullptr;
       ASSERT_EQ(
@@ -272,6 +271,39 @@ TEST_F(FastPathTest, FullScreenPassesOfTheShowGiveTheReferenceBits) {
   const std::vector<std::uint32_t> expected = render(draws, true, 1);
   EXPECT_EQ(render(draws, false, 1), expected);
   EXPECT_EQ(render(draws, false, 3), expected);
+}
+
+TEST_F(FastPathTest, NarrowTexturesAreReadAfreshAfterEachLock) {
+  // The fast path reads 32-bit copies of the narrow formats: a lock must
+  // make the next draw see the new texels.
+  target(64, 64);
+  Random r(99);
+  makeTextures(r);
+  Draw d = randomDraw(r, static_cast<int>(textures.size()));
+  d.stages[0] = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE,
+                 D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE};
+  d.stages[1].colorOp = D3DTOP_DISABLE;
+  d.blend = false;
+  d.writeMask = 15;
+  d.vertices = {{-1, 1, 0.5f, 0xFFFFFFFFu, 0, 0}, {1, 1, 0.5f, 0xFFFFFFFFu, 1, 0},
+                {1, -1, 0.5f, 0xFFFFFFFFu, 1, 1}, {-1, 1, 0.5f, 0xFFFFFFFFu, 0, 0},
+                {1, -1, 0.5f, 0xFFFFFFFFu, 1, 1}, {-1, -1, 0.5f, 0xFFFFFFFFu, 0, 1}};
+  for (std::size_t i = 0; i < textures.size(); ++i) {
+    D3DSURFACE_DESC desc;
+    textures[i]->GetLevelDesc(0, &desc);
+    if (desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_X8R8G8B8) continue;
+    d.texture[0] = static_cast<int>(i);
+    const std::vector<std::uint32_t> before = render({d}, false, 1);
+    EXPECT_EQ(before, render({d}, true, 1)) << "format " << desc.Format;
+    for (UINT level = 0; level < textures[i]->GetLevelCount(); ++level) {
+      textures[i]->GetLevelDesc(level, &desc);
+      fillTexture(textures[i], level,
+                  std::vector<DWORD>(std::size_t{desc.Width} * desc.Height, 0x5A3C1E96u));
+    }
+    const std::vector<std::uint32_t> after = render({d}, false, 1);
+    EXPECT_NE(after, before) << "format " << desc.Format;
+    EXPECT_EQ(after, render({d}, true, 1)) << "format " << desc.Format;
+  }
 }
 
 TEST(RoundToInt64, MatchesTheLibraryOnHalvesAndNeighbours) {

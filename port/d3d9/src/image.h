@@ -29,8 +29,10 @@ class Image {
     return reinterpret_cast<const std::uint32_t*>(row(y));
   }
 
-  // Lock bookkeeping shared by surfaces and texture levels.
+  // Lock bookkeeping shared by surfaces and texture levels. Every lock
+  // counts as a write: copies made from the pixels compare writes.
   bool locked = false;
+  std::uint64_t writes = 0;
 
  private:
   struct Free {

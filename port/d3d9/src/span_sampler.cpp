@@ -191,8 +191,9 @@ StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
       passes_(setup.level1 < 0 ? 1 : 2),
       weight_(static_cast<unsigned>(setup.mipWeight)) {
   for (int i = 0; i < passes_; ++i) {
+    // fastSamplable made sure the word form exists.
     const Image& image =
-        stage.texture->level(static_cast<UINT>(i == 0 ? setup.level0 : setup.level1));
+        *stage.texture->wordLevel(static_cast<UINT>(i == 0 ? setup.level0 : setup.level1));
     Pass& p = pass_[i];
     p.level = {image.bits(), image.pitch(), static_cast<int>(image.width()),
                static_cast<int>(image.height())};
@@ -233,8 +234,7 @@ void StageSampler::sample(int x0, int y, int n, std::uint32_t* out) const {
 
 bool fastSamplable(const Texture& texture) {
   for (UINT i = 0; i < texture.levelCount(); ++i) {
-    const D3DFORMAT f = texture.level(i).format();
-    if (f != D3DFMT_A8R8G8B8 && f != D3DFMT_X8R8G8B8) return false;
+    if (texture.wordLevel(i) == nullptr) return false;
   }
   return true;
 }

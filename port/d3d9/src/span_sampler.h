@@ -20,7 +20,8 @@ inline std::int64_t roundToInt64(double x) {
   return rest >= 0.5 ? i + 1 : (rest <= -0.5 ? i - 1 : i);
 }
 
-// True when every level of the texture is stored as 32-bit words.
+// True when every level of the texture can be read as 32-bit words (made
+// here, once after each lock, for the narrower formats).
 bool fastSamplable(const Texture& texture);
 
 // One stage's sampling over one affine triangle: what stays the same over

@@ -1,4 +1,4 @@
-// The fast per-pixel path: for affine triangles whose textures are stored as
+// The fast per-pixel path: for affine triangles whose textures can be read as
 // 32-bit words, the same bits as shadeSpan (pixel_pipeline.h), with the
 // stages run on whole chunks of a row and the blend chosen once per draw.
 #pragma once
@@ -19,7 +19,7 @@ struct FastSpan {
   alignas(16) std::uint32_t factor[64];
 };
 
-// False when the draw needs the reference path (a texture in another format).
+// False when the draw needs the reference path (no word form of a texture).
 bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast);
 
 // shadeSpan on every covered run of rows y0..y1 of an affine triangle,

@@ -73,6 +73,7 @@ HRESULT Surface::lockImage(Image& image, D3DLOCKED_RECT* locked, const RECT* rec
     top = rect->top;
   }
   image.locked = true;
+  ++image.writes;
   locked->Pitch = static_cast<INT>(image.pitch());
   locked->pBits = image.row(static_cast<UINT>(top)) + left * image.bytesPerPixel();
   return D3D_OK;

@@ -50,8 +50,28 @@ HRESULT Texture::create(Device* device, UINT width, UINT height, UINT levels, DW
     made->levels_.push_back(std::move(image));
   }
   made->surfaces_.resize(levels);
+  if (info.bytesPerPixel != 4) made->wordCopies_.resize(levels);
   *texture = made.release();
   return D3D_OK;
+}
+
+const Image* Texture::wordLevel(UINT index) const {
+  const Image& level = *levels_[index];
+  if (level.bytesPerPixel() == 4) return &level;
+  WordCopy& copy = wordCopies_[index];
+  if (copy.image && copy.writes == level.writes) return copy.image.get();
+  if (!copy.image &&
+      FAILED(Image::create(D3DFMT_A8R8G8B8, level.width(), level.height(), &copy.image))) {
+    return nullptr;
+  }
+  const UINT bytes = level.bytesPerPixel();
+  for (UINT y = 0; y < level.height(); ++y) {
+    const std::uint8_t* from = level.row(y);
+    std::uint32_t* to = copy.image->row32(y);
+    for (UINT x = 0; x < level.width(); ++x) to[x] = decodeTexel(level.format(), from + x * bytes);
+  }
+  copy.writes = level.writes;
+  return copy.image.get();
 }
 
 HRESULT Texture::GetDevice(IDirect3DDevice9** device) { return device_->handOut(device); }

@@ -32,6 +32,12 @@ class Texture final : public RefCounted<IDirect3DTexture9> {
   const Image& level(UINT index) const { return *levels_[index]; }
   D3DFORMAT format() const { return levels_[0]->format(); }
 
+  // Level index with every texel as a 32-bit word (A8R8G8B8 or X8R8G8B8),
+  // the form the fast sampler reads: the level itself, or for the narrower
+  // formats a decoded copy, made again only after the level was locked.
+  // Null when the copy cannot be had. Not safe against a concurrent call.
+  const Image* wordLevel(UINT index) const;
+
  private:
   Texture(Device* device, DWORD usage, D3DPOOL pool);
 
@@ -40,6 +46,11 @@ class Texture final : public RefCounted<IDirect3DTexture9> {
   D3DPOOL pool_;
   std::vector<std::unique_ptr<Image>> levels_;
   std::vector<std::unique_ptr<Surface>> surfaces_;
+  struct WordCopy {
+    std::unique_ptr<Image> image;
+    std::uint64_t writes = 0;  // the level's count when the copy was made
+  };
+  mutable std::vector<WordCopy> wordCopies_;
 };
 
 // Mip levels of a full chain for a width x height texture.
