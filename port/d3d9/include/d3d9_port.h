@@ -42,16 +42,21 @@ int threadCount();
 void setReferencePipeline(bool on);
 bool referencePipeline();
 
+// Lets the fast pipeline use 256-bit vectors (AVX2) where the CPU has them:
+// on by default; off keeps it to SSE2. The same picture either way.
+void setWideVectors(bool on);
+bool wideVectors();
+
 // Faults for tests of the callers' failure paths. Each counts down calls of
 // its kind; the call that brings it to zero fails, later calls succeed again.
 // A value of 0 means no fault.
 struct Faults {
-  bool createDeviceFails = false;        // IDirect3D9::CreateDevice returns D3DERR_NOTAVAILABLE
-  bool noHardwareTransform = false;      // caps lack D3DDEVCAPS_HWTRANSFORMANDLIGHT
-  bool displayModeFails = false;         // GetAdapterDisplayMode returns D3DERR_INVALIDCALL
-  bool direct3DCreateFails = false;      // Direct3DCreate9 returns null
-  int createTextureFailsAt = 0;          // n-th CreateTexture returns D3DERR_OUTOFVIDEOMEMORY
-  int createVertexBufferFailsAt = 0;     // n-th CreateVertexBuffer returns D3DERR_OUTOFVIDEOMEMORY
+  bool createDeviceFails = false;     // IDirect3D9::CreateDevice returns D3DERR_NOTAVAILABLE
+  bool noHardwareTransform = false;   // caps lack D3DDEVCAPS_HWTRANSFORMANDLIGHT
+  bool displayModeFails = false;      // GetAdapterDisplayMode returns D3DERR_INVALIDCALL
+  bool direct3DCreateFails = false;   // Direct3DCreate9 returns null
+  int createTextureFailsAt = 0;       // n-th CreateTexture returns D3DERR_OUTOFVIDEOMEMORY
+  int createVertexBufferFailsAt = 0;  // n-th CreateVertexBuffer returns D3DERR_OUTOFVIDEOMEMORY
 };
 void setFaults(const Faults& faults);
 const Faults& faults();

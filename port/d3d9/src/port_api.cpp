@@ -14,6 +14,7 @@ namespace {
 d3d9port::Faults g_faults;
 int g_threads = 0;
 bool g_reference = false;
+bool g_wide = true;
 
 bool countDown(int& counter) {
   if (counter <= 0) return false;
@@ -52,6 +53,9 @@ int threadCount() {
 
 void setReferencePipeline(bool on) { g_reference = on; }
 bool referencePipeline() { return g_reference; }
+
+void setWideVectors(bool on) { g_wide = on; }
+bool wideVectors() { return g_wide; }
 
 std::vector<std::uint32_t> readPixels(IDirect3DSurface9* surface, UINT* width, UINT* height) {
   auto* ours = dynamic_cast<d3d9impl::Surface*>(surface);

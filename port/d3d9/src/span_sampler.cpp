@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include "span_sampler_wide.h"
 #include "texture.h"
 
 namespace d3d9impl {
@@ -204,6 +205,10 @@ StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
     p.dt = roundToInt64(setup.v.ax * p.h * 65536.0);
     p.filter = chooseFilter(addressOf(stage.sampler.clampU, p.level.w),
                             addressOf(stage.sampler.clampV, p.level.h), setup.linear, p.dt == 0);
+    p.wide = setup.linear && addressOf(stage.sampler.clampU, p.level.w) != Address::kWrap &&
+                     addressOf(stage.sampler.clampV, p.level.h) != Address::kWrap
+                 ? wideBilinear(stage.sampler.clampU, stage.sampler.clampV)
+                 : nullptr;
     p.opaque = image.format() == D3DFMT_X8R8G8B8;
   }
 }
@@ -213,7 +218,7 @@ void StageSampler::run(const Pass& p, int x0, int y, int n, std::uint32_t* out) 
   // result does not depend on where a thread's band begins.
   const Steps steps{roundToInt64((setup_.u.at(x0, y) * p.w - shift_) * 65536.0),
                     roundToInt64((setup_.v.at(x0, y) * p.h - shift_) * 65536.0), p.ds, p.dt};
-  p.filter(p.level, steps, n, out);
+  if (p.wide == nullptr || !p.wide(p.level, steps, n, out)) p.filter(p.level, steps, n, out);
   if (p.opaque) {
     // Opaque texels filter to opaque samples: alpha can be set afterwards.
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));

@@ -32,7 +32,8 @@ class StageSampler {
 
   // out[k] = the sample of pixel (x0 + k, y), k < n, as sampleSpan gives it.
   // n must be a multiple of 4 (the extra pixels are sampled like the others,
-  // always inside the texture).
+  // always inside the texture), and out must have room for n rounded up to a
+  // multiple of 8 (64 words always do: n <= 64).
   void sample(int x0, int y, int n, std::uint32_t* out) const;
 
   struct Level {
@@ -47,11 +48,13 @@ class StageSampler {
     std::int64_t s0, t0, ds, dt;
   };
   using Filter = void (*)(const Level&, const Steps&, int, std::uint32_t*);
+  using Wide = bool (*)(const Level&, const Steps&, int, std::uint32_t*);
 
  private:
   struct Pass {
     Level level;
     Filter filter;
+    Wide wide;  // the eight-wide filter where there is one, tried first
     double w, h;
     std::int64_t ds, dt;
     bool opaque;  // X8R8G8B8: alpha reads 0xFF

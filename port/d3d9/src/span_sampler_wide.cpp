@@ -1,0 +1,134 @@
+#include "span_sampler_wide.h"
+
+#include <d3d9_port.h>
+#include <immintrin.h>
+
+#include <cstdint>
+#include <limits>
+
+namespace d3d9impl {
+
+namespace {
+
+using Level = StageSampler::Level;
+using Steps = StageSampler::Steps;
+
+#define VK_AVX2 __attribute__((target("avx2")))
+
+// Texel index of integer coordinates i on an axis of size lanes.
+template <bool kClamp>
+VK_AVX2 inline __m256i address(__m256i i, __m256i size) {
+  if constexpr (kClamp) {
+    const __m256i last = _mm256_sub_epi32(size, _mm256_set1_epi32(1));
+    return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), last);
+  } else {
+    return _mm256_and_si256(i, _mm256_sub_epi32(size, _mm256_set1_epi32(1)));
+  }
+}
+
+// The 16-bit lanes of unpack{lo,hi}_epi8: each pixel's 32-bit value made
+// four 16-bit copies (value < 256).
+VK_AVX2 inline __m256i spreadLo(__m256i v) {
+  const __m256i pair = _mm256_or_si256(v, _mm256_slli_epi32(v, 16));
+  return _mm256_unpacklo_epi32(pair, pair);
+}
+VK_AVX2 inline __m256i spreadHi(__m256i v) {
+  const __m256i pair = _mm256_or_si256(v, _mm256_slli_epi32(v, 16));
+  return _mm256_unpackhi_epi32(pair, pair);
+}
+
+// (256 - fu) a + fu b on 16-bit lanes, exact: at most 255 x 256.
+VK_AVX2 inline __m256i across(__m256i a, __m256i b, __m256i fu) {
+  return _mm256_add_epi16(_mm256_mullo_epi16(a, _mm256_sub_epi16(_mm256_set1_epi16(256), fu)),
+                          _mm256_mullo_epi16(b, fu));
+}
+
+// ((256 - fv) A + fv B + 32768) >> 16 on the four channels of the pixel
+// pairs in a/b (unpacklo: first pixel of each 128-bit half, unpackhi:
+// second), A and B biased by 32768 for the signed multiply-add.
+VK_AVX2 inline __m256i down(__m256i a, __m256i b, __m256i w0, __m256i w1) {
+  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+  const __m256i round = _mm256_set1_epi32(32768 * 256 + 32768);
+  a = _mm256_xor_si256(a, bias);
+  b = _mm256_xor_si256(b, bias);
+  const __m256i p = _mm256_srli_epi32(
+      _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), w0), round), 16);
+  const __m256i q = _mm256_srli_epi32(
+      _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), w1), round), 16);
+  return _mm256_packs_epi32(p, q);
+}
+
+bool fitsInt32(std::int64_t v) {
+  return v >= std::numeric_limits<std::int32_t>::min() &&
+         v <= std::numeric_limits<std::int32_t>::max();
+}
+
+template <bool kClampU, bool kClampV>
+VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t* out) {
+  // Eight lanes of 32 bits hold every coordinate of the run (the padding
+  // lanes included) only when both of its ends do.
+  const int lanes = (n + 7) & ~7;
+  if (!fitsInt32(a.s0) || !fitsInt32(a.t0) || !fitsInt32(a.s0 + a.ds * lanes) ||
+      !fitsInt32(a.t0 + a.dt * lanes) || !fitsInt32(a.ds * 8) || !fitsInt32(a.dt * 8)) {
+    return false;
+  }
+  const int* base = reinterpret_cast<const int*>(level.bits);
+  const __m256i pitch = _mm256_set1_epi32(static_cast<int>(level.pitch / 4));
+  const __m256i w = _mm256_set1_epi32(level.w), h = _mm256_set1_epi32(level.h);
+  const __m256i one = _mm256_set1_epi32(1), low = _mm256_set1_epi32(255);
+  const __m256i step = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i s = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(a.s0)),
+                               _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.ds))));
+  __m256i t = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(a.t0)),
+                               _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.dt))));
+  const __m256i ds8 = _mm256_set1_epi32(static_cast<int>(a.ds * 8));
+  const __m256i dt8 = _mm256_set1_epi32(static_cast<int>(a.dt * 8));
+  const __m256i zero = _mm256_setzero_si256();
+  for (int k = 0; k < n; k += 8) {
+    const __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
+    const __m256i xa = address<kClampU>(i, w), xb = address<kClampU>(_mm256_add_epi32(i, one), w);
+    const __m256i ya = _mm256_mullo_epi32(address<kClampV>(j, h), pitch);
+    const __m256i yb = _mm256_mullo_epi32(address<kClampV>(_mm256_add_epi32(j, one), h), pitch);
+    const __m256i t00 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ya, xa), 4);
+    const __m256i t10 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ya, xb), 4);
+    const __m256i t01 = _mm256_i32gather_epi32(base, _mm256_add_epi32(yb, xa), 4);
+    const __m256i t11 = _mm256_i32gather_epi32(base, _mm256_add_epi32(yb, xb), 4);
+    const __m256i fu = _mm256_and_si256(_mm256_srai_epi32(s, 8), low);
+    const __m256i fv = _mm256_and_si256(_mm256_srai_epi32(t, 8), low);
+    // (256 - fv, fv) pairs, one per pixel, then each pixel's pair over its lane.
+    const __m256i wv =
+        _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(256), fv), _mm256_slli_epi32(fv, 16));
+    const __m256i fuLo = spreadLo(fu), fuHi = spreadHi(fu);
+    const __m256i topLo =
+        across(_mm256_unpacklo_epi8(t00, zero), _mm256_unpacklo_epi8(t10, zero), fuLo);
+    const __m256i topHi =
+        across(_mm256_unpackhi_epi8(t00, zero), _mm256_unpackhi_epi8(t10, zero), fuHi);
+    const __m256i bottomLo =
+        across(_mm256_unpacklo_epi8(t01, zero), _mm256_unpacklo_epi8(t11, zero), fuLo);
+    const __m256i bottomHi =
+        across(_mm256_unpackhi_epi8(t01, zero), _mm256_unpackhi_epi8(t11, zero), fuHi);
+    const __m256i lo =
+        down(topLo, bottomLo, _mm256_shuffle_epi32(wv, 0x00), _mm256_shuffle_epi32(wv, 0x55));
+    const __m256i hi =
+        down(topHi, bottomHi, _mm256_shuffle_epi32(wv, 0xAA), _mm256_shuffle_epi32(wv, 0xFF));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_packus_epi16(lo, hi));
+    s = _mm256_add_epi32(s, ds8);
+    t = _mm256_add_epi32(t, dt8);
+  }
+  return true;
+}
+
+bool hasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+}  // namespace
+
+WideFilter wideBilinear(bool clampU, bool clampV) {
+  if (!d3d9port::wideVectors() || !hasAvx2()) return nullptr;
+  if (clampU) return clampV ? bilinear8<true, true> : bilinear8<true, false>;
+  return clampV ? bilinear8<false, true> : bilinear8<false, false>;
+}
+
+}  // namespace d3d9impl
