@@ -1,5 +1,5 @@
 // The memory of a vertex or index buffer, with Direct3D's lock rules:
-// size 0 locks to the end, a DISCARD lock hands out fresh memory.
+// size 0 locks to the end, a DISCARD lock hands out other memory, zeroed.
 #pragma once
 
 #include <d3d9.h>
@@ -24,7 +24,11 @@ class BufferStore {
   struct Free {
     void operator()(std::uint8_t* p) const { std::free(p); }
   };
-  std::unique_ptr<std::uint8_t, Free> data_;
+  using Block = std::unique_ptr<std::uint8_t, Free>;
+  Block data_;
+  // The block a DISCARD lock switches to; made by the first one and kept, so
+  // that a buffer refilled every frame costs no allocation per frame.
+  Block spare_;
   UINT length_ = 0;
   int locks_ = 0;
 };
