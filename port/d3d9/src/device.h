@@ -3,6 +3,9 @@
 // device_draw.cpp (streams and draws, handed to the pipeline).
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "object.h"
 #include "state.h"
 
@@ -99,6 +102,8 @@ class Device final : public RefCounted<IDirect3DDevice9> {
   VertexBuffer* stream_ = nullptr;
   UINT streamOffset_ = 0, streamStride_ = 0;
   IndexBuffer* indices_ = nullptr;
+  // The vertex numbers of the current draw; kept so that draws reuse it.
+  std::vector<std::uint32_t> order_;
 };
 
 }  // namespace d3d9impl

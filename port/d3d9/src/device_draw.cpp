@@ -95,7 +95,7 @@ HRESULT Device::draw(D3DPRIMITIVETYPE type, INT baseVertex, UINT startVertex, UI
       (vertices.length() - streamOffset_) >= layout.size
           ? (vertices.length() - streamOffset_ - layout.size) / streamStride_ + 1
           : 0;
-  std::vector<std::uint32_t> order;
+  std::vector<std::uint32_t>& order = order_;
   if (indexed) {
     if (indices_ == nullptr || indices_->store().locked()) return D3DERR_INVALIDCALL;
     const BufferStore& store = indices_->store();
