@@ -1,5 +1,8 @@
 #include "clipper.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace d3d9impl {
 
 namespace {
@@ -39,29 +42,39 @@ bool insideAll(const ProcessedVertex& a, const ProcessedVertex& b, const Process
 }
 
 void clipTriangle(const ProcessedVertex& a, const ProcessedVertex& b, const ProcessedVertex& c,
-                  float gx, float gy, int stages, std::vector<ProcessedVertex>* out) {
-  std::vector<ProcessedVertex> polygon = {a, b, c};
-  std::vector<ProcessedVertex> next;
-  for (int p = 0; p < kPlanes && !polygon.empty(); ++p) {
-    next.clear();
-    for (std::size_t i = 0; i < polygon.size(); ++i) {
-      const ProcessedVertex& from = polygon[i];
-      const ProcessedVertex& to = polygon[(i + 1) % polygon.size()];
+                  float gx, float gy, int stages, ClippedPolygon* out) {
+  ClippedPolygon other;
+  ClippedPolygon* polygon = out;
+  ClippedPolygon* next = &other;
+  polygon->vertices[0] = a;
+  polygon->vertices[1] = b;
+  polygon->vertices[2] = c;
+  polygon->count = 3;
+  for (int p = 0; p < kPlanes && polygon->count > 0; ++p) {
+    next->count = 0;
+    for (int i = 0; i < polygon->count; ++i) {
+      const ProcessedVertex& from = polygon->vertices[i];
+      const ProcessedVertex& to = polygon->vertices[(i + 1) % polygon->count];
       const float df = distance(from, p, gx, gy);
       const float dt = distance(to, p, gx, gy);
-      if (df >= 0.0f) next.push_back(from);
-      if ((df >= 0.0f) != (dt >= 0.0f)) next.push_back(lerp(from, to, df / (df - dt), stages));
+      if (df >= 0.0f) next->vertices[next->count++] = from;
+      if ((df >= 0.0f) != (dt >= 0.0f)) {
+        next->vertices[next->count++] = lerp(from, to, df / (df - dt), stages);
+      }
     }
-    polygon.swap(next);
+    std::swap(polygon, next);
   }
   // z >= 0 and z <= w leave w >= 0; a vertex at w = 0 cannot be projected.
-  for (const ProcessedVertex& v : polygon) {
-    if (!(v.clip[3] > 0.0f)) {
-      polygon.clear();
+  for (int i = 0; i < polygon->count; ++i) {
+    if (!(polygon->vertices[i].clip[3] > 0.0f)) {
+      polygon->count = 0;
       break;
     }
   }
-  *out = std::move(polygon);
+  if (polygon != out) {
+    std::copy_n(polygon->vertices, polygon->count, out->vertices);
+    out->count = polygon->count;
+  }
 }
 
 }  // namespace d3d9impl

@@ -3,15 +3,23 @@
 // Inside the band nothing is cut; coverage is limited to the viewport later.
 #pragma once
 
-#include <vector>
-
 #include "vertex_processor.h"
 
 namespace d3d9impl {
 
-// Clips the triangle; the polygon that remains (0 or 3..9 vertices) goes to out.
+// What is left of a triangle, in fixed storage. In exact arithmetic each of
+// the six planes adds at most one vertex (nine in all). Rounded cut points
+// can leave the polygon a little off convex, and then a plane keeps at most
+// half as many again as it was given: 3, 4, 6, 9, 13, 19, 28.
+struct ClippedPolygon {
+  static constexpr int kMaxVertices = 28;
+  ProcessedVertex vertices[kMaxVertices];
+  int count = 0;  // 0, or 3 and more
+};
+
+// Clips the triangle; the polygon that remains goes to out.
 void clipTriangle(const ProcessedVertex& a, const ProcessedVertex& b, const ProcessedVertex& c,
-                  float guardX, float guardY, int stages, std::vector<ProcessedVertex>* out);
+                  float guardX, float guardY, int stages, ClippedPolygon* out);
 
 // True when the triangle needs no clipping at all (the common case).
 bool insideAll(const ProcessedVertex& a, const ProcessedVertex& b, const ProcessedVertex& c,

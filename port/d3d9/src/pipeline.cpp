@@ -39,13 +39,24 @@ namespace {
 // Below this many covered pixels (estimated) a draw stays on one thread.
 constexpr long kPixelsPerThread = 16384;
 
+// The transformed vertices of the draw being set up, kept from draw to draw
+// (one per setting-up thread) so that a draw allocates nothing once they
+// have grown to the largest draw's size.
+struct SetupScratch {
+  std::vector<ProcessedVertex> processed;
+  std::vector<bool> done;
+};
+
 void setupAll(const DrawPlan& plan, const DrawInput& input, std::vector<Triangle>* triangles) {
   const std::vector<std::uint32_t>& order = *input.order;
   const std::uint32_t lowest = *std::min_element(order.begin(), order.end());
   const std::uint32_t highest = *std::max_element(order.begin(), order.end());
   // Each distinct vertex is transformed once.
-  std::vector<ProcessedVertex> processed(highest - lowest + 1);
-  std::vector<bool> done(processed.size(), false);
+  thread_local SetupScratch scratch;
+  std::vector<ProcessedVertex>& processed = scratch.processed;
+  std::vector<bool>& done = scratch.done;
+  processed.resize(std::size_t{highest} - lowest + 1);
+  done.assign(processed.size(), false);
   auto vertex = [&](std::uint32_t number) -> const ProcessedVertex* {
     const std::size_t slot = number - lowest;
     if (!done[slot]) {
@@ -58,7 +69,7 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::vector<Triangle
   const float guardX = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Width);
   const float guardY = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Height);
   const std::size_t count = input.type == D3DPT_TRIANGLELIST ? order.size() / 3 : order.size() - 2;
-  std::vector<ProcessedVertex> polygon;
+  ClippedPolygon polygon;
   Triangle t;
   for (std::size_t i = 0; i < count; ++i) {
     const ProcessedVertex* v[3];
@@ -80,8 +91,9 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::vector<Triangle
       continue;
     }
     clipTriangle(*v[0], *v[1], *v[2], guardX, guardY, plan.stageCount, &polygon);
-    for (std::size_t k = 2; k < polygon.size(); ++k) {
-      const ProcessedVertex* fan[3] = {&polygon[0], &polygon[k - 1], &polygon[k]};
+    for (int k = 2; k < polygon.count; ++k) {
+      const ProcessedVertex* fan[3] = {&polygon.vertices[0], &polygon.vertices[k - 1],
+                                       &polygon.vertices[k]};
       if (setupTriangle(plan, fan, &t)) triangles->push_back(t);
     }
   }
