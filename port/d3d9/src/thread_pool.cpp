@@ -21,7 +21,7 @@ class Pool {
     for (std::thread& t : workers_) t.join();
   }
 
-  void run(int count, int threads, const std::function<void(int)>& job) {
+  void run(int count, int threads, JobRef job) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (static_cast<int>(workers_.size()) < threads - 1) {
       workers_.emplace_back([this] { work(); });
@@ -66,7 +66,7 @@ class Pool {
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   std::vector<std::thread> workers_;
-  const std::function<void(int)>* job_ = nullptr;
+  const JobRef* job_ = nullptr;
   std::atomic<int> next_{0};
   int count_ = 0;
   int helpers_ = 0;
@@ -82,7 +82,7 @@ Pool& pool() {
 
 }  // namespace
 
-void parallelFor(int count, int threads, const std::function<void(int)>& job) {
+void parallelFor(int count, int threads, JobRef job) {
   if (count <= 0) return;
   if (threads <= 1 || count == 1) {
     for (int i = 0; i < count; ++i) job(i);
