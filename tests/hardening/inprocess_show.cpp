@@ -23,6 +23,13 @@
 namespace hardening {
 
 int runShowInProcess(const InProcessRun& run) {
+  // The show releases the global device at its end, as the entry function
+  // does; a second run in the same process would draw through it.
+  static bool ran = false;
+  if (ran) {
+    throw std::logic_error("the show runs once per process: run one test case at a time");
+  }
+  ran = true;
   if (chdir(VORKAST_BINARY_DIR) != 0) throw std::runtime_error("no build folder");
   port::Environment env = port::environment();
   env.audioSet = true;

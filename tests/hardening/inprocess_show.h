@@ -15,7 +15,7 @@ struct InProcessRun {
 };
 
 // Returns the main loop's frame count. Runs in the build folder, where the
-// assets target put data/.
+// assets target put data/. Once per process: a second call throws.
 int runShowInProcess(const InProcessRun& run);
 
 }  // namespace hardening
