@@ -81,11 +81,11 @@ TEST_P(FrameAllocations, NoneInTheShowOrTheAudioLayer) {
   }
 }
 
-// The software device still allocates in every draw: the index list in
-// Device::draw (device_draw.cpp), the vertex, flag, clip and triangle lists
-// of renderDraw (pipeline.cpp), and a new block for every DISCARD lock
-// (buffer_store.cpp). Enable this once the device keeps that memory.
-TEST_P(FrameAllocations, DISABLED_NoneInTheDevice) {
+// The device keeps what a draw needs from draw to draw: the vertex order,
+// the transformed vertices, the triangles and their bands, the clipped
+// polygon, the job handed to the workers, and the second block that a
+// DISCARD lock switches to.
+TEST_P(FrameAllocations, NoneInTheDevice) {
   Counted counted = countFrames(GetParam());
   EXPECT_EQ(counted.device, 0) << "in " << kCountedFrames << " frames\n" << counted.report;
 }
