@@ -1,6 +1,8 @@
 // Creation, locking, limits and reference counting of the device's objects.
 #include <present_hook.h>
 
+#include <algorithm>
+
 #include "device_fixture.h"
 
 namespace {
@@ -200,6 +202,33 @@ TEST_F(ResourcesTest, LockChecksRangesAndDiscardGivesFreshMemory) {
   EXPECT_EQ(vb->Lock(97, 0, &tail, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(vb->Lock(0xFFFFFFF0u, 0x20, &tail, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
+  vb->Release();
+}
+
+// A buffer refilled with DISCARD every frame gets its blocks back in turn;
+// each must come zeroed, with nothing of an earlier fill, and a lock without
+// DISCARD must still see the latest fill.
+TEST_F(ResourcesTest, DiscardAfterDiscardGivesZeroedMemoryEveryTime) {
+  IDirect3DVertexBuffer9* vb = nullptr;
+  ASSERT_EQ(device->CreateVertexBuffer(96, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0x142,
+                                       D3DPOOL_DEFAULT, &vb, nullptr),
+            D3D_OK);
+  void* previous = nullptr;
+  for (int fill = 1; fill <= 4; ++fill) {
+    void* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    EXPECT_NE(data, previous) << "fill " << fill;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    EXPECT_EQ(std::count(bytes, bytes + 96, 0), 96) << "fill " << fill;
+    std::memset(data, 0x10 * fill, 96);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    void* again = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &again, 0), D3D_OK);
+    EXPECT_EQ(again, data);
+    EXPECT_EQ(static_cast<unsigned char*>(again)[95], 0x10 * fill);
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    previous = data;
+  }
   vb->Release();
 }
 
