@@ -2,6 +2,9 @@
 
 #include <emmintrin.h>
 
+#include <cstdint>
+
+#include "sampler.h"
 #include "span_sampler_wide.h"
 #include "texture.h"
 
@@ -129,6 +132,62 @@ void bilinearLevel(const Level& level, const AffineSteps& a, int n, std::uint32_
   }
 }
 
+// The filters at listed coordinates, one pixel at a time: the reference
+// sampler's arithmetic on 32-bit levels.
+template <Address U, Address V>
+void pointPoints(const Level& l, const std::int64_t* s, const std::int64_t* t, int n,
+                 std::uint32_t* out) {
+  for (int k = 0; k < n; ++k) out[k] = l.row(wrap<V>(t[k] >> 16, l.h))[wrap<U>(s[k] >> 16, l.w)];
+}
+
+template <Address U, Address V>
+void bilinearPoints(const Level& l, const std::int64_t* s, const std::int64_t* t, int n,
+                    std::uint32_t* out) {
+  for (int k = 0; k < n; ++k) {
+    const std::int64_t i = s[k] >> 16, j = t[k] >> 16;
+    const int xa = wrap<U>(i, l.w), xb = wrap<U>(i + 1, l.w);
+    const std::uint32_t* ra = l.row(wrap<V>(j, l.h));
+    const std::uint32_t* rb = l.row(wrap<V>(j + 1, l.h));
+    out[k] = bilinear(ra[xa], ra[xb], rb[xa], rb[xb], static_cast<unsigned>(s[k] >> 8) & 255u,
+                      static_cast<unsigned>(t[k] >> 8) & 255u);
+  }
+}
+
+template <Address U, Address V>
+StageSampler::PointsFilter pickPoints(bool linear) {
+  return linear ? bilinearPoints<U, V> : pointPoints<U, V>;
+}
+
+template <Address U>
+StageSampler::PointsFilter pickPointsV(Address v, bool linear) {
+  switch (v) {
+    case Address::kClamp:
+      return pickPoints<U, Address::kClamp>(linear);
+    case Address::kWrapPow2:
+      return pickPoints<U, Address::kWrapPow2>(linear);
+    default:
+      return pickPoints<U, Address::kWrap>(linear);
+  }
+}
+
+StageSampler::PointsFilter choosePoints(Address u, Address v, bool linear) {
+  switch (u) {
+    case Address::kClamp:
+      return pickPointsV<Address::kClamp>(v, linear);
+    case Address::kWrapPow2:
+      return pickPointsV<Address::kWrapPow2>(v, linear);
+    default:
+      return pickPointsV<Address::kWrap>(v, linear);
+  }
+}
+
+bool fitsInt32(const std::int64_t* v, int n) {
+  for (int k = 0; k < n; ++k) {
+    if (v[k] < INT32_MIN || v[k] > INT32_MAX) return false;
+  }
+  return true;
+}
+
 using LevelSampler = StageSampler::Filter;
 
 template <Address U, Address V>
@@ -205,20 +264,30 @@ StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
     p.dt = roundToInt64(setup.v.ax * p.h * 65536.0);
     p.filter = chooseFilter(addressOf(stage.sampler.clampU, p.level.w),
                             addressOf(stage.sampler.clampV, p.level.h), setup.linear, p.dt == 0);
-    p.wide = setup.linear && addressOf(stage.sampler.clampU, p.level.w) != Address::kWrap &&
-                     addressOf(stage.sampler.clampV, p.level.h) != Address::kWrap
-                 ? wideBilinear(stage.sampler.clampU, stage.sampler.clampV)
-                 : nullptr;
+    const Address u = addressOf(stage.sampler.clampU, p.level.w);
+    const Address v = addressOf(stage.sampler.clampV, p.level.h);
+    const bool wide = setup.linear && u != Address::kWrap && v != Address::kWrap;
+    p.wide = wide ? wideBilinear(stage.sampler.clampU, stage.sampler.clampV) : nullptr;
+    p.points = choosePoints(u, v, setup.linear);
+    p.widePoints = wide ? wideBilinearPoints(stage.sampler.clampU, stage.sampler.clampV) : nullptr;
     p.opaque = image.format() == D3DFMT_X8R8G8B8;
   }
 }
 
-void StageSampler::run(const Pass& p, int x0, int y, int n, std::uint32_t* out) const {
+StageSampler::Steps StageSampler::start(const Pass& p, int x0, int y) const {
   // The exact start of the run, as the reference sampler computes it: the
   // result does not depend on where a thread's band begins.
-  const Steps steps{roundToInt64((setup_.u.at(x0, y) * p.w - shift_) * 65536.0),
-                    roundToInt64((setup_.v.at(x0, y) * p.h - shift_) * 65536.0), p.ds, p.dt};
+  return {roundToInt64((setup_.u.at(x0, y) * p.w - shift_) * 65536.0),
+          roundToInt64((setup_.v.at(x0, y) * p.h - shift_) * 65536.0), p.ds, p.dt};
+}
+
+void StageSampler::run(const Pass& p, int x0, int y, int n, std::uint32_t* out) const {
+  const Steps steps = start(p, x0, y);
   if (p.wide == nullptr || !p.wide(p.level, steps, n, out)) p.filter(p.level, steps, n, out);
+  finish(p, n, out);
+}
+
+void StageSampler::finish(const Pass& p, int n, std::uint32_t* out) const {
   if (p.opaque) {
     // Opaque texels filter to opaque samples: alpha can be set afterwards.
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -227,6 +296,49 @@ void StageSampler::run(const Pass& p, int x0, int y, int n, std::uint32_t* out) 
       _mm_storeu_si128(q, _mm_or_si128(_mm_loadu_si128(q), opaque));
     }
   }
+}
+
+void StageSampler::list(int x0, int y, int first, int n, Points* points, int at) const {
+  // Both passes start from the same point of the planes.
+  const double u = setup_.u.at(x0, y), v = setup_.v.at(x0, y);
+  for (int i = 0; i < passes_; ++i) {
+    const Pass& p = pass_[i];
+    const Steps steps{roundToInt64((u * p.w - shift_) * 65536.0),
+                      roundToInt64((v * p.h - shift_) * 65536.0), p.ds, p.dt};
+    // Unsigned steps, as the filters take them: wrapping, never undefined.
+    auto s = static_cast<std::uint64_t>(steps.s0) + static_cast<std::uint64_t>(steps.ds * first);
+    auto t = static_cast<std::uint64_t>(steps.t0) + static_cast<std::uint64_t>(steps.dt * first);
+    for (int k = 0; k < n; ++k) {
+      points->s[i][at + k] = static_cast<std::int64_t>(s);
+      points->t[i][at + k] = static_cast<std::int64_t>(t);
+      s += static_cast<std::uint64_t>(steps.ds);
+      t += static_cast<std::uint64_t>(steps.dt);
+    }
+  }
+}
+
+void StageSampler::samplePoints(const Points& points, int n, std::uint32_t* out) const {
+  alignas(16) std::uint32_t second[Points::kSize];
+  for (int i = 0; i < passes_; ++i) {
+    const Pass& p = pass_[i];
+    std::uint32_t* to = i == 0 ? out : second;
+    const std::int64_t* s = points.s[i];
+    const std::int64_t* t = points.t[i];
+    if (p.widePoints != nullptr && fitsInt32(s, n) && fitsInt32(t, n)) {
+      // Eight lanes at a time: the last ones padded with a listed point.
+      alignas(32) std::int32_t s32[Points::kSize], t32[Points::kSize];
+      const int lanes = (n + 7) & ~7;
+      for (int k = 0; k < lanes; ++k) {
+        s32[k] = static_cast<std::int32_t>(s[k < n ? k : 0]);
+        t32[k] = static_cast<std::int32_t>(t[k < n ? k : 0]);
+      }
+      p.widePoints(p.level, s32, t32, n, to);
+    } else {
+      p.points(p.level, s, t, n, to);
+    }
+    finish(p, n, to);
+  }
+  if (passes_ == 2) mixSpan(out, second, weight_, n);
 }
 
 void StageSampler::sample(int x0, int y, int n, std::uint32_t* out) const {

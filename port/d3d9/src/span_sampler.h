@@ -36,6 +36,22 @@ class StageSampler {
   // multiple of 8 (64 words always do: n <= 64).
   void sample(int x0, int y, int n, std::uint32_t* out) const;
 
+  // Listed pixels, for triangles whose rows are short: each pass's
+  // coordinates at each pixel, as sample() steps them along a run.
+  struct Points {
+    static constexpr int kSize = 64;
+    std::int64_t s[2][kSize], t[2][kSize];
+  };
+  int passes() const { return passes_; }
+
+  // Lists pixels x0 + first + k, k < n, of the run of row y that starts at
+  // x0, from index at.
+  void list(int x0, int y, int first, int n, Points* points, int at) const;
+
+  // out[k] = the sample at the listed coordinates k, k < n (a multiple of
+  // 4, at most Points::kSize), as sample() gives it.
+  void samplePoints(const Points& points, int n, std::uint32_t* out) const;
+
   struct Level {
     const std::uint8_t* bits;
     std::size_t pitch;
@@ -49,17 +65,25 @@ class StageSampler {
   };
   using Filter = void (*)(const Level&, const Steps&, int, std::uint32_t*);
   using Wide = bool (*)(const Level&, const Steps&, int, std::uint32_t*);
+  using PointsFilter = void (*)(const Level&, const std::int64_t*, const std::int64_t*, int,
+                                std::uint32_t*);
+  using WidePoints = void (*)(const Level&, const std::int32_t*, const std::int32_t*, int,
+                              std::uint32_t*);
 
  private:
   struct Pass {
     Level level;
     Filter filter;
     Wide wide;  // the eight-wide filter where there is one, tried first
+    PointsFilter points;
+    WidePoints widePoints;
     double w, h;
     std::int64_t ds, dt;
     bool opaque;  // X8R8G8B8: alpha reads 0xFF
   };
   void run(const Pass& pass, int x0, int y, int n, std::uint32_t* out) const;
+  Steps start(const Pass& pass, int x0, int y) const;
+  void finish(const Pass& pass, int n, std::uint32_t* out) const;
 
   const StageSetup& setup_;
   double shift_;

@@ -63,6 +63,52 @@ bool fitsInt32(std::int64_t v) {
          v <= std::numeric_limits<std::int32_t>::max();
 }
 
+// What stays the same over a level: its texels and its sizes as lanes.
+struct LevelLanes {
+  const int* base;
+  __m256i pitch, w, h;
+};
+
+VK_AVX2 inline LevelLanes lanesOf(const Level& level) {
+  return {reinterpret_cast<const int*>(level.bits),
+          _mm256_set1_epi32(static_cast<int>(level.pitch / 4)), _mm256_set1_epi32(level.w),
+          _mm256_set1_epi32(level.h)};
+}
+
+// The bilinear samples at eight 16.16 texel coordinates.
+template <bool kClampU, bool kClampV>
+VK_AVX2 inline __m256i sample8(const LevelLanes& l, __m256i s, __m256i t) {
+  const __m256i one = _mm256_set1_epi32(1), low = _mm256_set1_epi32(255);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
+  const __m256i xa = address<kClampU>(i, l.w), xb = address<kClampU>(_mm256_add_epi32(i, one), l.w);
+  const __m256i ya = _mm256_mullo_epi32(address<kClampV>(j, l.h), l.pitch);
+  const __m256i yb = _mm256_mullo_epi32(address<kClampV>(_mm256_add_epi32(j, one), l.h), l.pitch);
+  const __m256i t00 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(ya, xa), 4);
+  const __m256i t10 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(ya, xb), 4);
+  const __m256i t01 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(yb, xa), 4);
+  const __m256i t11 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(yb, xb), 4);
+  const __m256i fu = _mm256_and_si256(_mm256_srai_epi32(s, 8), low);
+  const __m256i fv = _mm256_and_si256(_mm256_srai_epi32(t, 8), low);
+  // (256 - fv, fv) pairs, one per pixel, then each pixel's pair over its lane.
+  const __m256i wv =
+      _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(256), fv), _mm256_slli_epi32(fv, 16));
+  const __m256i fuLo = spreadLo(fu), fuHi = spreadHi(fu);
+  const __m256i topLo =
+      across(_mm256_unpacklo_epi8(t00, zero), _mm256_unpacklo_epi8(t10, zero), fuLo);
+  const __m256i topHi =
+      across(_mm256_unpackhi_epi8(t00, zero), _mm256_unpackhi_epi8(t10, zero), fuHi);
+  const __m256i bottomLo =
+      across(_mm256_unpacklo_epi8(t01, zero), _mm256_unpacklo_epi8(t11, zero), fuLo);
+  const __m256i bottomHi =
+      across(_mm256_unpackhi_epi8(t01, zero), _mm256_unpackhi_epi8(t11, zero), fuHi);
+  const __m256i lo =
+      down(topLo, bottomLo, _mm256_shuffle_epi32(wv, 0x00), _mm256_shuffle_epi32(wv, 0x55));
+  const __m256i hi =
+      down(topHi, bottomHi, _mm256_shuffle_epi32(wv, 0xAA), _mm256_shuffle_epi32(wv, 0xFF));
+  return _mm256_packus_epi16(lo, hi);
+}
+
 template <bool kClampU, bool kClampV>
 VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t* out) {
   // Eight lanes of 32 bits hold every coordinate of the run (the padding
@@ -72,10 +118,7 @@ VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t*
       !fitsInt32(a.t0 + a.dt * lanes) || !fitsInt32(a.ds * 8) || !fitsInt32(a.dt * 8)) {
     return false;
   }
-  const int* base = reinterpret_cast<const int*>(level.bits);
-  const __m256i pitch = _mm256_set1_epi32(static_cast<int>(level.pitch / 4));
-  const __m256i w = _mm256_set1_epi32(level.w), h = _mm256_set1_epi32(level.h);
-  const __m256i one = _mm256_set1_epi32(1), low = _mm256_set1_epi32(255);
+  const LevelLanes l = lanesOf(level);
   const __m256i step = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   __m256i s = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(a.s0)),
                                _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.ds))));
@@ -83,39 +126,23 @@ VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t*
                                _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.dt))));
   const __m256i ds8 = _mm256_set1_epi32(static_cast<int>(a.ds * 8));
   const __m256i dt8 = _mm256_set1_epi32(static_cast<int>(a.dt * 8));
-  const __m256i zero = _mm256_setzero_si256();
   for (int k = 0; k < n; k += 8) {
-    const __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
-    const __m256i xa = address<kClampU>(i, w), xb = address<kClampU>(_mm256_add_epi32(i, one), w);
-    const __m256i ya = _mm256_mullo_epi32(address<kClampV>(j, h), pitch);
-    const __m256i yb = _mm256_mullo_epi32(address<kClampV>(_mm256_add_epi32(j, one), h), pitch);
-    const __m256i t00 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ya, xa), 4);
-    const __m256i t10 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ya, xb), 4);
-    const __m256i t01 = _mm256_i32gather_epi32(base, _mm256_add_epi32(yb, xa), 4);
-    const __m256i t11 = _mm256_i32gather_epi32(base, _mm256_add_epi32(yb, xb), 4);
-    const __m256i fu = _mm256_and_si256(_mm256_srai_epi32(s, 8), low);
-    const __m256i fv = _mm256_and_si256(_mm256_srai_epi32(t, 8), low);
-    // (256 - fv, fv) pairs, one per pixel, then each pixel's pair over its lane.
-    const __m256i wv =
-        _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(256), fv), _mm256_slli_epi32(fv, 16));
-    const __m256i fuLo = spreadLo(fu), fuHi = spreadHi(fu);
-    const __m256i topLo =
-        across(_mm256_unpacklo_epi8(t00, zero), _mm256_unpacklo_epi8(t10, zero), fuLo);
-    const __m256i topHi =
-        across(_mm256_unpackhi_epi8(t00, zero), _mm256_unpackhi_epi8(t10, zero), fuHi);
-    const __m256i bottomLo =
-        across(_mm256_unpacklo_epi8(t01, zero), _mm256_unpacklo_epi8(t11, zero), fuLo);
-    const __m256i bottomHi =
-        across(_mm256_unpackhi_epi8(t01, zero), _mm256_unpackhi_epi8(t11, zero), fuHi);
-    const __m256i lo =
-        down(topLo, bottomLo, _mm256_shuffle_epi32(wv, 0x00), _mm256_shuffle_epi32(wv, 0x55));
-    const __m256i hi =
-        down(topHi, bottomHi, _mm256_shuffle_epi32(wv, 0xAA), _mm256_shuffle_epi32(wv, 0xFF));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_packus_epi16(lo, hi));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), sample8<kClampU, kClampV>(l, s, t));
     s = _mm256_add_epi32(s, ds8);
     t = _mm256_add_epi32(t, dt8);
   }
   return true;
+}
+
+template <bool kClampU, bool kClampV>
+VK_AVX2 void bilinearPoints8(const Level& level, const std::int32_t* s, const std::int32_t* t,
+                             int n, std::uint32_t* out) {
+  const LevelLanes l = lanesOf(level);
+  for (int k = 0; k < n; k += 8) {
+    const __m256i sk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + k));
+    const __m256i tk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + k));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), sample8<kClampU, kClampV>(l, sk, tk));
+  }
 }
 
 bool hasAvx2() {
@@ -129,6 +156,12 @@ WideFilter wideBilinear(bool clampU, bool clampV) {
   if (!d3d9port::wideVectors() || !hasAvx2()) return nullptr;
   if (clampU) return clampV ? bilinear8<true, true> : bilinear8<true, false>;
   return clampV ? bilinear8<false, true> : bilinear8<false, false>;
+}
+
+WidePointsFilter wideBilinearPoints(bool clampU, bool clampV) {
+  if (!d3d9port::wideVectors() || !hasAvx2()) return nullptr;
+  if (clampU) return clampV ? bilinearPoints8<true, true> : bilinearPoints8<true, false>;
+  return clampV ? bilinearPoints8<false, true> : bilinearPoints8<false, false>;
 }
 
 }  // namespace d3d9impl

@@ -17,4 +17,10 @@ using WideFilter = StageSampler::Wide;
 // each axis; null when the CPU lacks AVX2 or wide vectors are turned off.
 WideFilter wideBilinear(bool clampU, bool clampV);
 
+// The same at n listed coordinates (16.16 texels), n rounded up to a
+// multiple of 8 read from s and t and written to out.
+using WidePointsFilter = void (*)(const StageSampler::Level& level, const std::int32_t* s,
+                                  const std::int32_t* t, int n, std::uint32_t* out);
+WidePointsFilter wideBilinearPoints(bool clampU, bool clampV);
+
 }  // namespace d3d9impl

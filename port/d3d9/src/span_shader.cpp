@@ -144,6 +144,109 @@ void diffuseChunk(const Triangle& t, int x0, int y, int n, std::uint32_t* out) {
   }
 }
 
+// The same at listed pixels.
+void diffusePoints(const Triangle& t, const int* xs, const int* ys, int n, std::uint32_t* out) {
+  auto at = [&](const Plane& p, int k) {
+    return static_cast<unsigned>(std::clamp(std::floor(p.at(xs[k], ys[k]) + 0.5), 0.0, 255.0));
+  };
+  for (int k = 0; k < n; ++k) {
+    out[k] = (at(t.colour[0], k) << 24) | (at(t.colour[1], k) << 16) | (at(t.colour[2], k) << 8) |
+             at(t.colour[3], k);
+  }
+}
+
+// Triangles at most this wide are shaded as lists of pixels gathered over
+// their rows, so that short rows (a warp grid's cells are a few pixels
+// wide) still fill whole vectors. Every run then fits one chunk, as the
+// row path has it.
+constexpr int kListedWidth = 32;
+constexpr int kListedStages = 2;
+
+// The per-pixel work of shadeFastRows on one chunk of colours; the result
+// is what the store takes.
+const std::uint32_t* runStages(const FastSpan& fast, const DrawPlan& plan,
+                               const std::uint32_t* diffuse, Chunk* texels,
+                               StageScratch (&scratch)[2], int padded) {
+  const std::uint32_t* current = diffuse;
+  for (int s = 0; s < plan.stageCount; ++s) {
+    // The scratch that does not hold the current colour.
+    const bool inFirst = current >= scratch[0].chunk[0] && current < scratch[1].chunk[0];
+    StageScratch& mine = scratch[inFirst ? 1 : 0];
+    mine.used = 0;
+    const std::uint32_t* texel = plan.stages[s].texture != nullptr ? texels[s] : nullptr;
+    StageRun run{fast, plan.stages[s], current, diffuse, texel, padded, mine};
+    current = run.run();
+  }
+  return current;
+}
+
+struct Listed {
+  StageSampler::Points points[kListedStages];
+  std::uint32_t* where[kChunk];
+  int xs[kChunk], ys[kChunk];
+  int count = 0;
+};
+
+void shadeListed(const FastSpan& fast, const DrawPlan& plan, const Triangle& t,
+                 const StageSampler* const* samplers, int y0, int y1) {
+  alignas(16) Chunk texels[kListedStages];
+  alignas(16) Chunk diffuse;
+  alignas(16) Chunk below;
+  StageScratch scratch[2];
+  Listed listed;
+  if (t.flatColour) std::fill(std::begin(diffuse), std::end(diffuse), t.flat);
+  auto flush = [&] {
+    const int n = listed.count;
+    if (n == 0) return;
+    // Up to a multiple of 4 with copies of the last pixel, never stored.
+    const int padded = (n + 3) & ~3;
+    for (int k = n; k < padded; ++k) {
+      listed.xs[k] = listed.xs[n - 1];
+      listed.ys[k] = listed.ys[n - 1];
+    }
+    for (int s = 0; s < plan.stageCount; ++s) {
+      if (samplers[s] == nullptr) continue;
+      StageSampler::Points& p = listed.points[s];
+      for (int i = 0; i < samplers[s]->passes(); ++i) {
+        for (int k = n; k < padded; ++k) {
+          p.s[i][k] = p.s[i][n - 1];
+          p.t[i][k] = p.t[i][n - 1];
+        }
+      }
+      samplers[s]->samplePoints(p, padded, texels[s]);
+    }
+    if (!t.flatColour) diffusePoints(t, listed.xs, listed.ys, padded, diffuse);
+    const std::uint32_t* current = runStages(fast, plan, diffuse, texels, scratch, padded);
+    for (int k = 0; k < n; ++k) below[k] = *listed.where[k];
+    fast.store(fast.target, current, below, n);
+    for (int k = 0; k < n; ++k) *listed.where[k] = below[k];
+    listed.count = 0;
+  };
+  RowWalker rows(t, y0);
+  for (int y = y0; y <= y1; ++y) {
+    int x0, x1;
+    if (!rows.next(&x0, &x1)) continue;
+    std::uint32_t* row = plan.target->row32(static_cast<UINT>(y));
+    for (int first = 0; first < x1 - x0;) {
+      const int n = std::min(x1 - x0 - first, kChunk - listed.count);
+      for (int s = 0; s < plan.stageCount; ++s) {
+        if (samplers[s] != nullptr)
+          samplers[s]->list(x0, y, first, n, &listed.points[s], listed.count);
+      }
+      for (int k = 0; k < n; ++k) {
+        const int at = listed.count + k;
+        listed.where[at] = row + x0 + first + k;
+        listed.xs[at] = x0 + first + k;
+        listed.ys[at] = y;
+      }
+      listed.count += n;
+      first += n;
+      if (listed.count == kChunk) flush();
+    }
+  }
+  flush();
+}
+
 }  // namespace
 
 bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast) {
@@ -168,6 +271,10 @@ void shadeFastRows(const FastSpan& fast, const DrawPlan& plan, const Triangle& t
     if (plan.stages[s].texture != nullptr)
       samplers[s] = new (room[s]) StageSampler(plan.stages[s], t.stages[s]);
   }
+  if (t.maxX - t.minX < kListedWidth && plan.stageCount <= kListedStages) {
+    shadeListed(fast, plan, t, samplers, y0, y1);
+    return;
+  }
   if (t.flatColour) std::fill(std::begin(diffuse), std::end(diffuse), t.flat);
   RowWalker rows(t, y0);
   for (int y = y0; y <= y1; ++y) {
@@ -178,20 +285,10 @@ void shadeFastRows(const FastSpan& fast, const DrawPlan& plan, const Triangle& t
       const int n = std::min(kChunk, x1 - start);
       const int padded = (n + 3) & ~3;
       if (!t.flatColour) diffuseChunk(t, start, y, padded, diffuse);
-      const std::uint32_t* current = diffuse;
       for (int s = 0; s < plan.stageCount; ++s) {
-        std::uint32_t* texel = nullptr;
-        if (samplers[s] != nullptr) {
-          texel = texels[s];
-          samplers[s]->sample(start, y, padded, texel);
-        }
-        // The scratch that does not hold the current colour.
-        const bool inFirst = current >= scratch[0].chunk[0] && current < scratch[1].chunk[0];
-        StageScratch& mine = scratch[inFirst ? 1 : 0];
-        mine.used = 0;
-        StageRun run{fast, plan.stages[s], current, diffuse, texel, padded, mine};
-        current = run.run();
+        if (samplers[s] != nullptr) samplers[s]->sample(start, y, padded, texels[s]);
       }
+      const std::uint32_t* current = runStages(fast, plan, diffuse, texels, scratch, padded);
       fast.store(fast.target, current, row + start, n);
     }
   }
