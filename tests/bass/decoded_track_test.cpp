@@ -5,6 +5,8 @@
 #include <bass.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <random>
@@ -140,6 +142,35 @@ TEST(DecodedTrack, TruncatedFilesGiveWhatIsThereOrNothing) {
   ASSERT_EQ(decode(damaged, &track), BASS_OK);
   EXPECT_GT(track.frames() / 44100.0, 1.5);
   EXPECT_LE(track.frames(), 88200);
+}
+
+TEST(DecodedTrack, AnInfoTagClaimingBillionsOfFramesIsIgnoredWhereverTheFirstFrameIs) {
+  // At 48 kHz mpg123 resamples, and its gapless bookkeeping then walks every
+  // frame the tag claims: about a minute for this claim if it were believed.
+  auto mp3 = fixture::encodeMp3(fixture::sine(1.0, 440.0, 0.5f, 48000));
+  ASSERT_FALSE(mp3.empty());
+  ASSERT_GE(mp3.size(), 48u);
+  const auto tag =
+      std::search(mp3.begin(), mp3.begin() + 48, std::begin("Info"), std::end("Info") - 1);
+  ASSERT_NE(tag, mp3.begin() + 48) << "no Info tag in the first frame";
+  ASSERT_NE(tag[7] & 1, 0) << "the tag carries no frame count";
+  const std::uint8_t claim[] = {0xff, 0xff, 0xff, 0x00};
+  std::copy(std::begin(claim), std::end(claim), tag + 8);
+  // Junk in front moves the first frame past any fixed window.
+  for (std::size_t junk : {0u, 6000u}) {
+    std::vector<std::uint8_t> bytes(junk, 0);
+    bytes.insert(bytes.end(), mp3.begin(), mp3.end());
+    DecodedTrack track;
+    auto began = std::chrono::steady_clock::now();
+    ASSERT_EQ(decode(bytes, &track), BASS_OK) << junk;
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    // A stall guard, not a speed figure.
+    EXPECT_LT(seconds, 5.0) << junk;
+    // The tag is skipped whole, so the encoder's delay and padding stay in.
+    EXPECT_NEAR(track.frames() / 44100.0, 1.0, 0.1) << junk;
+    EXPECT_GE(track.frames(), 44100) << junk;
+  }
 }
 
 }  // namespace

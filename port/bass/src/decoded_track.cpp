@@ -56,22 +56,33 @@ std::size_t id3v2Bytes(const std::uint8_t* data, std::size_t size) {
 
 // A Xing or Info tag in the first frame tells mpg123 how many frames follow,
 // for gapless trimming. A damaged tag claiming billions of frames makes
-// mpg123 spend minutes at the end of a tiny file, so a claim that the file
-// cannot hold (no MP3 frame is shorter than 24 bytes) means the tag is
-// ignored and the frames are decoded as they are.
+// mpg123 spend minutes at the end of a tiny file (resampling walks every
+// claimed frame), so a claim that the file cannot hold (no MP3 frame is
+// shorter than 24 bytes) means the tag is ignored and the frames are decoded
+// as they are. The first frame mpg123 accepts may follow any amount of junk,
+// so every frame sync in the file is looked at; the tag sits just past the
+// side information: 4 header bytes, then 9, 17 or 32 bytes by MPEG version
+// and channels, 2 more with a CRC. Only those places count, so that audio
+// data spelling "Info" does not cost a sound file its gapless trimming.
 bool claimsImpossibleFrameCount(const std::uint8_t* data, std::size_t size) {
-  constexpr std::size_t kSearched = 4096;  // past mpg123's resync limit
   constexpr std::size_t kMinFrameBytes = 24;
-  const std::size_t end = std::min(size, kSearched);
-  for (std::size_t at = 0; at + 12 <= end; ++at) {
-    if (std::memcmp(data + at, "Xing", 4) != 0 && std::memcmp(data + at, "Info", 4) != 0) continue;
-    const std::uint8_t* field = data + at + 4;
-    const bool hasFrames = (field[3] & 0x01) != 0;
-    const std::uint64_t frames =
-        (std::uint64_t{field[4]} << 24) | (field[5] << 16) | (field[6] << 8) | field[7];
-    if (hasFrames && frames > size / kMinFrameBytes + 1) return true;
+  constexpr std::size_t kTagOffsets[] = {13, 15, 21, 23, 36, 38};
+  const std::uint64_t mostFrames = size / kMinFrameBytes + 1;
+  const std::uint8_t* end = data + size;
+  for (const std::uint8_t* sync = data;; ++sync) {
+    sync = static_cast<const std::uint8_t*>(std::memchr(sync, 0xff, end - sync));
+    if (sync == nullptr) return false;
+    if (end - sync < 2 || (sync[1] & 0xe0) != 0xe0) continue;
+    for (std::size_t offset : kTagOffsets) {
+      if (static_cast<std::size_t>(end - sync) < offset + 12) break;
+      const std::uint8_t* tag = sync + offset;
+      if (std::memcmp(tag, "Xing", 4) != 0 && std::memcmp(tag, "Info", 4) != 0) continue;
+      const bool hasFrames = (tag[7] & 0x01) != 0;
+      const std::uint64_t frames =
+          (std::uint64_t{tag[8]} << 24) | (tag[9] << 16) | (tag[10] << 8) | tag[11];
+      if (hasFrames && frames > mostFrames) return true;
+    }
   }
-  return false;
 }
 
 struct HandleDeleter {
