@@ -1,5 +1,7 @@
 // The picture is the same bit for bit whatever the number of threads.
 #include <cmath>
+#include <cstring>
+#include <random>
 
 #include "draw_helpers.h"
 
@@ -99,6 +101,49 @@ TEST_F(ThreadsTest, LaterTrianglesStayOnTopInEveryBand) {
     }
     EXPECT_EQ(wrong, 0) << threads << " threads";
   }
+}
+
+// A draw of thousands of triangles is set up in parts on several threads:
+// overlapping triangles must still blend in draw order, as with one thread.
+TEST_F(ThreadsTest, ABigDrawSetUpInPartsKeepsItsOrder) {
+  target(96, 80);
+  selectStage0(D3DTA_DIFFUSE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  std::mt19937 random(5);
+  auto coordinate = [&] { return static_cast<float>(random() % 2001) / 1000.0f - 1.0f; };
+  std::vector<QuadVertex> list;
+  const UINT triangles = 5000;
+  for (UINT i = 0; i < 3 * triangles; ++i) {
+    list.push_back(
+        {coordinate(), coordinate(), 0.5f, static_cast<DWORD>(random()) | 0x40000000u, 0, 0});
+  }
+  IDirect3DVertexBuffer9* big = nullptr;
+  ASSERT_EQ(device->CreateVertexBuffer(static_cast<UINT>(list.size() * sizeof(QuadVertex)), 0,
+                                       kQuadFvf, D3DPOOL_MANAGED, &big, nullptr),
+            D3D_OK);
+  void* data = nullptr;
+  ASSERT_EQ(big->Lock(0, 0, &data, 0), D3D_OK);
+  std::memcpy(data, list.data(), list.size() * sizeof(QuadVertex));
+  big->Unlock();
+  device->SetFVF(kQuadFvf);
+  device->SetStreamSource(0, big, 0, sizeof(QuadVertex));
+  auto frame = [&](int threads, bool reference) {
+    d3d9port::setThreadCount(threads);
+    d3d9port::setReferencePipeline(reference);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles), D3D_OK);
+    d3d9port::setReferencePipeline(false);
+    return pixels();
+  };
+  const auto one = frame(1, true);
+  EXPECT_EQ(frame(1, false), one);
+  EXPECT_EQ(frame(2, false), one);
+  EXPECT_EQ(frame(3, false), one);
+  EXPECT_EQ(frame(5, true), one);
+  device->SetStreamSource(0, nullptr, 0, 0);
+  big->Release();
 }
 
 }  // namespace

@@ -47,7 +47,17 @@ struct SetupScratch {
   std::vector<bool> done;
 };
 
-void setupAll(const DrawPlan& plan, const DrawInput& input, std::vector<Triangle>* triangles) {
+// Below this many primitives a draw is set up on one thread.
+constexpr std::size_t kPrimitivesPerSetupThread = 1024;
+
+std::size_t primitiveCount(const DrawInput& input) {
+  const std::size_t n = input.order->size();
+  return input.type == D3DPT_TRIANGLELIST ? n / 3 : n - 2;
+}
+
+// Sets up primitives [from, to) of the draw, in order.
+void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, std::size_t to,
+              std::vector<Triangle>* triangles) {
   const std::vector<std::uint32_t>& order = *input.order;
   const std::uint32_t lowest = *std::min_element(order.begin(), order.end());
   const std::uint32_t highest = *std::max_element(order.begin(), order.end());
@@ -68,10 +78,9 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::vector<Triangle
   };
   const float guardX = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Width);
   const float guardY = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Height);
-  const std::size_t count = input.type == D3DPT_TRIANGLELIST ? order.size() / 3 : order.size() - 2;
   ClippedPolygon polygon;
   Triangle t;
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = from; i < to; ++i) {
     const ProcessedVertex* v[3];
     if (input.type == D3DPT_TRIANGLELIST) {
       v[0] = vertex(order[3 * i]);
@@ -108,20 +117,28 @@ void renderDraw(const DrawInput& input) {
   // perspective) keep the reference path.
   FastSpan fast;
   const bool useFast = !d3d9port::referencePipeline() && prepareFastSpan(plan, &fast);
-  TriangleBins& bins = TriangleBins::forThisThread();
-  setupAll(plan, input, &bins.triangles());
+  // Setting up is split into runs of primitives, one per thread; the bins
+  // keep the runs in order, so the split changes nothing in the picture.
+  const std::size_t primitives = primitiveCount(input);
+  const int parts =
+      static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(d3d9port::threadCount()),
+                                             1 + primitives / kPrimitivesPerSetupThread));
+  TriangleBins& bins = TriangleBins::forThisThread(parts);
+  parallelFor(parts, parts, [&](int part) {
+    const std::size_t p = static_cast<std::size_t>(part), n = static_cast<std::size_t>(parts);
+    setupAll(plan, input, primitives * p / n, primitives * (p + 1) / n, &bins.part(part));
+  });
   // Bands are fixed rows of the target, so the split does not depend on
   // the thread count; triangles keep their order inside every band.
   int firstBand = 0, bands = 0;
   if (!bins.sort(limits::kBandRows, &firstBand, &bands)) return;
   const int threads = static_cast<int>(
       std::min<long>(d3d9port::threadCount(), 1 + bins.pixelEstimate() / kPixelsPerThread));
-  const std::vector<Triangle>& triangles = bins.triangles();
   parallelFor(bands, threads, [&](int index) {
     const int y0 = (firstBand + index) * limits::kBandRows;
     const int y1 = y0 + limits::kBandRows - 1;
-    for (const std::uint32_t* i = bins.begin(index); i != bins.end(index); ++i) {
-      const Triangle& t = triangles[*i];
+    for (const Triangle* const* i = bins.begin(index); i != bins.end(index); ++i) {
+      const Triangle& t = **i;
       const int from = std::max(y0, t.minY), to = std::min(y1, t.maxY);
       if (useFast && t.affine) {
         shadeFastRows(fast, plan, t, from, to);
