@@ -9,11 +9,16 @@
 #include "effects/screen_quad.h"
 #include "effects/warp_grid.h"
 #include "effects/zoom_blur.h"
+#include "math/picture_prefetch.h"
 #include "platform/d3dwindow.h"
 #include "resources/render_to_texture.h"
 #include "resources/texture_registry.h"
 
 int main() {
+  // The pictures are read and decoded on a second thread while the music
+  // decodes on this one; the registrations below still load them one by
+  // one in their order, taking what is ready.
+  PicturePrefetch pictures(showTextureFiles());
   MusicPlayer music("data/music/Molte_-_VorkastInvtro(1).mp3");
   ShowTextures textures = registerShowTextures(g_textureRegistry);
   WarpGrid warpGrid;

@@ -2,6 +2,9 @@
 // textures for the whole run.
 #pragma once
 
+#include <string>
+#include <vector>
+
 class Texture;
 class TextureRegistry;
 
@@ -31,3 +34,6 @@ struct ShowTextures {
 // The 21 registrations of start-up, in their order; the render target's
 // handle is not kept.
 ShowTextures registerShowTextures(TextureRegistry& registry);
+
+// The files those registrations read, in the same order.
+std::vector<std::string> showTextureFiles();

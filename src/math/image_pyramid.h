@@ -24,6 +24,11 @@ std::uint32_t mipLevelCount(std::uint32_t width, std::uint32_t height);
 bool stretch(const std::uint8_t* rgba, std::uint32_t imageWidth, std::uint32_t imageHeight,
              std::uint32_t width, std::uint32_t height, RgbaImage& out);
 
+// The same through stb_image_resize's general code alone: what stretch's
+// own enlarging path must match byte for byte.
+bool stretchReference(const std::uint8_t* rgba, std::uint32_t imageWidth, std::uint32_t imageHeight,
+                      std::uint32_t width, std::uint32_t height, RgbaImage& out);
+
 // The next level down: each texel the rounded mean of a 2 x 2 block (1 x 2 or
 // 2 x 1 once a side has reached 1).
 RgbaImage halve(const RgbaImage& level);

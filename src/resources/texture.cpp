@@ -30,7 +30,7 @@ bool Texture::createRenderTarget(int width, int height) {
 
 bool Texture::loadFromFile(std::string name) {
   release();
-  const std::string path = kTextureDirectory + name;
+  const std::string path = filePath(name);
   if (FAILED(D3DXCreateTextureFromFileA(g_device, path.c_str(), &texture))) {
     texture = nullptr;
     std::printf("Loading Texture, %s\n", path.c_str());
@@ -53,3 +53,5 @@ void Texture::release() {
 HRESULT Texture::bind(DWORD stage) { return g_device->SetTexture(stage, texture); }
 
 HRESULT Texture::bind() { return bind(0); }
+
+std::string Texture::filePath(const std::string& name) { return kTextureDirectory + name; }

@@ -22,6 +22,9 @@ class Texture {
   HRESULT bind(DWORD stage);
   HRESULT bind();
 
+  // The file loadFromFile reads for `name`.
+  static std::string filePath(const std::string& name);
+
   IDirect3DTexture9* texture = nullptr;
   IDirect3DSurface9* surface = nullptr;
 };

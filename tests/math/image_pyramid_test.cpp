@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
+#include <random>
 
 #include "texel_convert.h"
 
@@ -149,6 +151,68 @@ TEST(TexelLayout, R3G3B2KeepsItsOwnLevelsAndDithersTheRest) {
   EXPECT_NEAR(red / 16, 100, 255.0 / 7 / 16 + 1);
   EXPECT_NEAR(blue / 16, 100, 85.0 / 16 + 1);
   EXPECT_NE(dithered.front(), dithered.back()) << "not dithered at all";
+}
+
+// Every size class the chain meets: wide, tall, odd, and the sides of 1,
+// against the definition of a texel of the next level.
+TEST(PyramidHalve, RandomLevelsGiveTheRoundedMeanOfEachBlock) {
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> byte(0, 255);
+  const std::uint32_t sizes[][2] = {{1024, 512}, {2, 2},  {1, 16}, {16, 1}, {3, 3},
+                                    {9, 5},      {10, 6}, {17, 2}, {2, 17}, {64, 64}};
+  for (const auto& s : sizes) {
+    RgbaImage level;
+    level.width = s[0];
+    level.height = s[1];
+    level.pixels.resize(std::size_t{s[0]} * s[1] * 4);
+    for (auto& b : level.pixels) b = static_cast<std::uint8_t>(byte(rng));
+    const RgbaImage next = imageload::halve(level);
+    ASSERT_EQ(next.width, std::max(s[0] / 2, 1u));
+    ASSERT_EQ(next.height, std::max(s[1] / 2, 1u));
+    auto at = [&](std::uint32_t x, std::uint32_t y, int c) {
+      return unsigned{level.pixels[(std::size_t{y} * level.width + x) * 4 + c]};
+    };
+    for (std::uint32_t y = 0; y < next.height; ++y) {
+      for (std::uint32_t x = 0; x < next.width; ++x) {
+        const std::uint32_t x1 = std::min(2 * x + 1, level.width - 1);
+        const std::uint32_t y1 = std::min(2 * y + 1, level.height - 1);
+        for (int c = 0; c < 4; ++c) {
+          const unsigned sum =
+              at(2 * x, 2 * y, c) + at(x1, 2 * y, c) + at(2 * x, y1, c) + at(x1, y1, c);
+          ASSERT_EQ(next.pixels[(std::size_t{y} * next.width + x) * 4 + c], (sum + 2) / 4)
+              << s[0] << "x" << s[1] << " texel (" << x << ", " << y << ") channel " << c;
+        }
+      }
+    }
+  }
+}
+
+TEST(TexelLayout, ArgbWordsOfRandomRowsOfAnyLength) {
+  std::mt19937 rng(4);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (std::uint32_t w : {1u, 3u, 4u, 5u, 17u, 1024u}) {
+    RgbaImage row;
+    row.width = w;
+    row.height = 2;
+    row.pixels.resize(std::size_t{w} * 2 * 4);
+    for (auto& b : row.pixels) b = static_cast<std::uint8_t>(byte(rng));
+    const std::ptrdiff_t pitch = static_cast<std::ptrdiff_t>(w) * 4 + 8;
+    for (vk_texel_format format : {VK_TEXEL_A8R8G8B8, VK_TEXEL_X8R8G8B8}) {
+      std::vector<std::uint8_t> bits(static_cast<std::size_t>(pitch) * 2, 0xEE);
+      imageload::writeTexels(row, format, bits.data(), pitch);
+      for (std::uint32_t y = 0; y < 2; ++y) {
+        for (std::uint32_t x = 0; x < w; ++x) {
+          const std::uint8_t* src = &row.pixels[(std::size_t{y} * w + x) * 4];
+          const std::uint8_t* dst = &bits[static_cast<std::size_t>(pitch) * y + x * 4];
+          EXPECT_EQ(dst[0], src[2]);
+          EXPECT_EQ(dst[1], src[1]);
+          EXPECT_EQ(dst[2], src[0]);
+          EXPECT_EQ(dst[3], format == VK_TEXEL_A8R8G8B8 ? src[3] : 0xFF);
+        }
+        EXPECT_EQ(bits[static_cast<std::size_t>(pitch) * y + w * 4], 0xEE) << "padding kept";
+      }
+    }
+  }
 }
 
 }  // namespace
