@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "layer_limits.h"
 
@@ -114,6 +115,21 @@ Handle openDecoder(MemorySource* source, bool ignoreInfoFrame) {
   return handle;
 }
 
+// Room for as many samples as mpg123 expects (exact from a gapless Info tag,
+// else its estimate from the file's size), taken once it knows the format:
+// a track grown by doubling is copied and faulted in about twice over.
+void reserveRoom(mpg123_handle* mh, std::size_t maxSamples, std::vector<std::int16_t>& samples) {
+  const off_t length = mpg123_length(mh);
+  if (length <= 0) return;
+  const std::size_t wanted = static_cast<std::size_t>(length) * kChannels + kSpareSamples;
+  if (wanted > maxSamples || wanted > kMaxReservedSamples) return;
+  try {
+    samples.reserve(wanted);
+  } catch (const std::bad_alloc&) {
+    // Then the track grows as it comes, as without the estimate.
+  }
+}
+
 }  // namespace
 
 int DecodedTrack::decode(const std::uint8_t* data, std::size_t size) {
@@ -136,6 +152,7 @@ int DecodedTrack::decode(const std::uint8_t* data, std::size_t size) {
   off_t lastFrame = -1;
 
   int failures = 0;
+  bool reserved = false;
   const std::size_t maxSamples = static_cast<std::size_t>(kMaxStreamFrames) * kChannels;
   for (;;) {
     off_t frameNumber = 0;
@@ -151,6 +168,10 @@ int DecodedTrack::decode(const std::uint8_t* data, std::size_t size) {
       continue;
     }
     failures = 0;
+    if (!reserved) {
+      reserved = true;
+      reserveRoom(mh, maxSamples, samples_);
+    }
     off_t position = mpg123_framepos(mh);
     mpg123_frameinfo info{};
     if (position >= 0 && position != lastFrame && mpg123_info(mh, &info) == MPG123_OK) {
@@ -180,7 +201,8 @@ int DecodedTrack::decode(const std::uint8_t* data, std::size_t size) {
     return BASS_ERROR_FILEFORM;
   }
   samples_.resize(samples_.size() - samples_.size() % kChannels);
-  samples_.shrink_to_fit();
+  // Room for a few frames more than came is not worth copying the track for.
+  if (samples_.capacity() - samples_.size() > kSpareSamples) samples_.shrink_to_fit();
   return BASS_OK;
 }
 

@@ -19,6 +19,12 @@ inline constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // this caps what a small, very long file can expand to (about 318 MB).
 inline constexpr std::int64_t kMaxStreamFrames = std::int64_t{30} * 60 * kSampleRate;
 
+// What mpg123 expects a track to hold is reserved at its first frame, up to
+// this (6 minutes, 64 MB), plus a few frames' room to spare; a track that
+// comes out shorter than its room by more than that is trimmed to size.
+inline constexpr std::size_t kMaxReservedSamples = std::size_t{6} * 60 * kSampleRate * kChannels;
+inline constexpr std::size_t kSpareSamples = std::size_t{4} * 1152 * kChannels;
+
 // mpg123 will lock onto frame-sync patterns in any bytes. A real MP3 has a
 // long run of back-to-back frames that cover most of the file; noise gives
 // short runs with junk between them.
