@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +48,8 @@ bool parseTime(const std::string& line, double* time) {
   setenv("VORKAST_KEYS", "keys.txt", 1);
   setenv("VORKAST_START", std::to_string(run.startSeconds).c_str(), 1);
   for (const char* other : {"VORKAST_FPS", "VORKAST_FRAMES", "VORKAST_RAWVIDEO"}) unsetenv(other);
+  if (run.framesPerSecond > 0)
+    setenv("VORKAST_FPS", std::to_string(run.framesPerSecond).c_str(), 1);
   // exec keeps the pid, so the parent can look at the show itself.
   std::string script = "exec " + run.launcher + " \"$0\"";
   if (!sanitizedBuild() && run.memoryLimitKiB > 0)
@@ -139,7 +142,10 @@ ShowResult runShow(const ShowRun& run) {
     if (fd.fd >= 0) close(fd.fd);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage{};
+  // exec kept the pid: this is the show's own usage (or its launcher's).
+  wait4(pid, &status, 0, &usage);
+  result.maxResidentKiB = usage.ru_maxrss;
   result.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   if (WIFEXITED(status)) result.status = WEXITSTATUS(status);

@@ -24,6 +24,9 @@ struct ShowRun {
   std::string data;  // linked there as data/
   std::string keys;  // the VORKAST_KEYS script
   double startSeconds = 0.0;
+  // Frames per second of the frame clock (VORKAST_FPS); 0: the show's own
+  // default. Fewer frames run the same timeline in less time.
+  int framesPerSecond = 0;
   // Address space allowed to the show, in KiB. A normal run takes about
   // 120 MiB; any one decode of an unbounded image or track would take far more.
   // 0: no bound.
@@ -44,7 +47,8 @@ struct ShowResult {
   std::vector<std::string> err;  // standard error
   std::vector<double> times;     // the time of every frame-rate line
   double wallSeconds = 0.0;
-  std::string dir;  // the folder it ran in
+  long maxResidentKiB = 0;  // the show's peak resident memory (ru_maxrss)
+  std::string dir;          // the folder it ran in
 };
 
 ShowRun showRun(const std::string& name, const std::string& data, const std::string& keys,
