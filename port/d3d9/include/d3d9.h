@@ -9,9 +9,9 @@
 #define D3DADAPTER_DEFAULT 0u
 
 typedef DWORD D3DCOLOR;
-#define D3DCOLOR_ARGB(a, r, g, b)                                                       \
-  static_cast<D3DCOLOR>(((static_cast<DWORD>(a) & 0xFFu) << 24) |                       \
-                        ((static_cast<DWORD>(r) & 0xFFu) << 16) |                       \
+#define D3DCOLOR_ARGB(a, r, g, b)                                 \
+  static_cast<D3DCOLOR>(((static_cast<DWORD>(a) & 0xFFu) << 24) | \
+                        ((static_cast<DWORD>(r) & 0xFFu) << 16) | \
                         ((static_cast<DWORD>(g) & 0xFFu) << 8) | (static_cast<DWORD>(b) & 0xFFu))
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xFF, r, g, b)
 
@@ -35,7 +35,11 @@ enum D3DFORMAT : DWORD {
 
 enum D3DDEVTYPE : DWORD { D3DDEVTYPE_HAL = 1, D3DDEVTYPE_REF = 2, D3DDEVTYPE_SW = 3 };
 enum D3DMULTISAMPLE_TYPE : DWORD { D3DMULTISAMPLE_NONE = 0 };
-enum D3DSWAPEFFECT : DWORD { D3DSWAPEFFECT_DISCARD = 1, D3DSWAPEFFECT_FLIP = 2, D3DSWAPEFFECT_COPY = 3 };
+enum D3DSWAPEFFECT : DWORD {
+  D3DSWAPEFFECT_DISCARD = 1,
+  D3DSWAPEFFECT_FLIP = 2,
+  D3DSWAPEFFECT_COPY = 3
+};
 enum D3DPOOL : DWORD {
   D3DPOOL_DEFAULT = 0,
   D3DPOOL_MANAGED = 1,
@@ -376,8 +380,8 @@ struct IDirect3DDevice9 : IUnknown {
   virtual HRESULT GetDeviceCaps(D3DCAPS9* caps) = 0;
 
   // Resources.
-  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
+  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, IDirect3DTexture9** texture,
                                 HANDLE* sharedHandle) = 0;
   virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                      IDirect3DVertexBuffer9** buffer, HANDLE* sharedHandle) = 0;
@@ -386,8 +390,7 @@ struct IDirect3DDevice9 : IUnknown {
   virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                             D3DMULTISAMPLE_TYPE multiSample,
                                             DWORD multisampleQuality, BOOL discard,
-                                            IDirect3DSurface9** surface,
-                                            HANDLE* sharedHandle) = 0;
+                                            IDirect3DSurface9** surface, HANDLE* sharedHandle) = 0;
 
   // Frame.
   virtual HRESULT BeginScene() = 0;
@@ -408,8 +411,7 @@ struct IDirect3DDevice9 : IUnknown {
   // State.
   virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
   virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;
-  virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                       DWORD value) = 0;
+  virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) = 0;
   virtual HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                        DWORD* value) = 0;
   virtual HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) = 0;
@@ -435,9 +437,8 @@ struct IDirect3D9 : IUnknown {
   virtual UINT GetAdapterCount() = 0;
   virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) = 0;
   virtual HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) = 0;
-  virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
-                               DWORD behaviorFlags, D3DPRESENT_PARAMETERS* parameters,
-                               IDirect3DDevice9** device) = 0;
+  virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                               D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) = 0;
 };
 
 #define D3DBACKBUFFER_TYPE_MONO 0u
