@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <climits>
-#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 extern char** environ;
 

@@ -11,8 +11,8 @@
 #include <mutex>
 
 #include "decoded_track.h"
-#include "playback_clock.h"
 #include "fft512.h"
+#include "playback_clock.h"
 
 namespace bassport {
 
