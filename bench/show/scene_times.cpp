@@ -9,12 +9,15 @@
 // start-up: the device ("happy device"), the frame target, then the first
 // frame after the music and the pictures have loaded.
 //
-// Usage: scene_times [--show PATH] [--dir DIR] [--sample N]
+// Usage: scene_times [--show PATH] [--dir DIR] [--sample N] [--startup N]
 //   --show    the vorkast05 program (default: the one built beside this)
 //   --dir     folder to run it in, holding data/ (default: the program's folder)
 //   --sample  0 (default): the whole show in one run; N > 0: one run per
 //             scene, N frames from the scene's start (VORKAST_START), ended
 //             by an Escape key script
+//   --startup N runs of two frames each on the real-time music clock
+//             (VORKAST_AUDIO=clock), whose second frame tells when the music
+//             started; prints each run's start-up and their medians
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +38,7 @@ struct Options {
   std::string show = VORKAST_SHOW_PROGRAM;
   std::string dir;
   int sample = 0;
+  int startup = 0;
 };
 
 bool parse(int argc, char** argv, Options& o) {
@@ -45,11 +49,11 @@ bool parse(int argc, char** argv, Options& o) {
       o.show = argv[++i];
     } else if (a == "--dir") {
       o.dir = argv[++i];
-    } else if (a == "--sample") {
+    } else if (a == "--sample" || a == "--startup") {
       char* end = nullptr;
       const long n = std::strtol(argv[++i], &end, 10);
       if (*end != '\0' || n < 0 || n > 100000) return false;
-      o.sample = static_cast<int>(n);
+      (a == "--sample" ? o.sample : o.startup) = static_cast<int>(n);
     } else {
       return false;
     }
@@ -62,7 +66,8 @@ bool parse(int argc, char** argv, Options& o) {
 }
 
 // Runs the show once; false when it could not be started or failed.
-bool runShow(const Options& o, double start, int frames, std::vector<StampedLine>& lines) {
+bool runShow(const Options& o, double start, int frames, std::vector<StampedLine>& lines,
+             const char* audio = "frames") {
   std::string keys;
   if (frames > 0) {
     keys = "/tmp/scene_times_keys_" + std::to_string(getpid());
@@ -79,7 +84,7 @@ bool runShow(const Options& o, double start, int frames, std::vector<StampedLine
     close(out[1]);
     if (chdir(o.dir.c_str()) != 0) _exit(126);
     setenv("VORKAST_VIDEO", "none", 1);
-    setenv("VORKAST_AUDIO", "frames", 1);
+    setenv("VORKAST_AUDIO", audio, 1);
     setenv("VORKAST_START", std::to_string(start).c_str(), 1);
     if (!keys.empty()) setenv("VORKAST_KEYS", keys.c_str(), 1);
     // Line-buffered output, so that each line leaves the show when printed.
@@ -131,14 +136,43 @@ void printScenes(const std::vector<SceneTimes>& scenes) {
   }
 }
 
+int measureStartup(const Options& o) {
+  std::vector<double> music;
+  std::vector<double> firstFrame;
+  for (int run = 0; run < o.startup; ++run) {
+    std::vector<StampedLine> lines;
+    if (!runShow(o, 0.0, 2, lines, "clock")) return 1;
+    const double start = musicStartOf(lines);
+    const Startup s = startupOf(lines);
+    if (start <= 0 || s.firstFrame <= 0) {
+      std::fprintf(stderr, "scene_times: the show printed fewer than two frames\n");
+      return 1;
+    }
+    std::printf("run %d: music starts %.1f ms, first frame %.1f ms, device %.1f ms\n", run + 1,
+                1000 * start, 1000 * s.firstFrame, 1000 * s.device);
+    music.push_back(start);
+    firstFrame.push_back(s.firstFrame);
+  }
+  const Summary m = summarize(music);
+  const Summary f = summarize(firstFrame);
+  std::printf("music start: median %.1f ms, best %.1f ms, worst %.1f ms (%d runs)\n",
+              1000 * m.median, 1000 * *std::min_element(music.begin(), music.end()), 1000 * m.worst,
+              o.startup);
+  std::printf("first frame: median %.1f ms, best %.1f ms, worst %.1f ms\n", 1000 * f.median,
+              1000 * *std::min_element(firstFrame.begin(), firstFrame.end()), 1000 * f.worst);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options o;
   if (!parse(argc, argv, o)) {
-    std::fprintf(stderr, "usage: scene_times [--show PATH] [--dir DIR] [--sample N]\n");
+    std::fprintf(stderr,
+                 "usage: scene_times [--show PATH] [--dir DIR] [--sample N] [--startup N]\n");
     return 2;
   }
+  if (o.startup > 0) return measureStartup(o);
   std::vector<SceneTimes> scenes = emptyScenes();
   if (o.sample == 0) {
     std::vector<StampedLine> lines;

@@ -59,6 +59,17 @@ Startup startupOf(const std::vector<StampedLine>& lines) {
   return s;
 }
 
+double musicStartOf(const std::vector<StampedLine>& lines) {
+  const StampedLine* first = nullptr;
+  for (const StampedLine& line : lines) {
+    double t;
+    if (!frameTime(line.text, t)) continue;
+    if (first != nullptr) return first->at - t;
+    first = &line;
+  }
+  return 0;
+}
+
 Summary summarize(std::vector<double> values) {
   Summary s;
   if (values.empty()) return s;

@@ -39,6 +39,13 @@ struct Startup {
 };
 Startup startupOf(const std::vector<StampedLine>& lines);
 
+// When the music started, in seconds after process start, from a run on the
+// real-time clock (VORKAST_AUDIO=clock): the second frame reads the music
+// time right after the first frame's line, so the music began that long
+// before the line arrived. The pipe's delay can only make it later. 0
+// without two frames.
+double musicStartOf(const std::vector<StampedLine>& lines);
+
 struct Summary {
   double median = 0;
   double worst = 0;

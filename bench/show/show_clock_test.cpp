@@ -62,6 +62,16 @@ TEST(ShowClock, StartupOfARunWithoutFramesIsZero) {
   EXPECT_EQ(s.firstFrame, 0.0);
 }
 
+TEST(ShowClock, MusicStartIsTheFirstFrameLineLessTheSecondFramesTime) {
+  EXPECT_DOUBLE_EQ(musicStartOf({{0.01, "happy device"},
+                                 {0.20, "fps = inf\ttime = 0.000000"},
+                                 {0.25, "fps = 40.0\ttime = 0.050000"},
+                                 {0.31, "fps = 35.0\ttime = 0.110000"}}),
+                   0.15);
+  EXPECT_EQ(musicStartOf({{0.20, "fps = inf\ttime = 0.000000"}}), 0.0) << "one frame";
+  EXPECT_EQ(musicStartOf({}), 0.0);
+}
+
 TEST(ShowClock, SummaryHasMedianWorstAndMean) {
   const Summary odd = summarize({3.0, 1.0, 2.0});
   EXPECT_EQ(odd.median, 2.0);
