@@ -1,5 +1,6 @@
 // Where the pictures' share of start-up goes, piece by piece. The show's
 // files are read from the build folder's data/ (the assets target).
+#include <bass.h>
 #include <benchmark/benchmark.h>
 #include <d3d9.h>
 #include <unistd.h>
@@ -172,6 +173,21 @@ BENCHMARK_TEMPLATE(BM_LoadShowPictures, true)
     ->Name("BM_LoadShowPicturesPrefetched")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The other half of start-up, beside the pictures: the show's own track
+// decoded whole into a stream, as the music player's constructor does.
+void BM_CreateShowStream(benchmark::State& state) {
+  if (!inBuildFolder()) return state.SkipWithError("no build folder");
+  if (!BASS_Init(0, 44100, 0, nullptr, nullptr)) return state.SkipWithError("no audio layer");
+  for (auto _ : state) {
+    const HSTREAM stream =
+        BASS_StreamCreateFile(FALSE, "data/music/Molte_-_VorkastInvtro(1).mp3", 0, 0, 0);
+    if (stream == 0) state.SkipWithError("stream creation failed");
+    BASS_StreamFree(stream);
+  }
+  BASS_Free();
+}
+BENCHMARK(BM_CreateShowStream)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
