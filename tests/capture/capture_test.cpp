@@ -2,6 +2,7 @@
 // clear failures for bad requests.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,16 @@ int run(const std::string& arguments, std::string* output = nullptr) {
   if (output != nullptr) *output = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// An output named after this process, so that two test runs at once (a
+// developer's and CI's) never write one another's files; removed afterwards.
+struct ScratchFile {
+  explicit ScratchFile(const std::string& name)
+      : path(::testing::TempDir() + "/vorkast05_capture_" + std::to_string(::getpid()) + "_" +
+             name) {}
+  ~ScratchFile() { std::remove(path.c_str()); }
+  const std::string path;
+};
 
 struct Picture {
   unsigned width = 0, height = 0;
@@ -52,7 +63,8 @@ long brightPixels(const Picture& p) {
 }
 
 TEST(Capture, TwoSecondsMakeAVideoOfThatLength) {
-  std::string out = ::testing::TempDir() + "/two_seconds.mp4";
+  const ScratchFile outFile("two_seconds.mp4");
+  const std::string& out = outFile.path;
   std::string log;
   ASSERT_EQ(run("--fps 30 --from 40 --to 42 --out '" + out + "'", &log), 0) << log;
   std::string probe =
@@ -74,14 +86,16 @@ TEST(Capture, TwoSecondsMakeAVideoOfThatLength) {
 }
 
 TEST(Capture, OnePictureAtAGivenTime) {
-  std::string text = ::testing::TempDir() + "/at31.png";
+  const ScratchFile textFile("at31.png");
+  const std::string& text = textFile.path;
   ASSERT_EQ(run("--at 31 --png '" + text + "'"), 0);
   Picture p = readPng(text);
   EXPECT_EQ(p.width, 640u);
   EXPECT_EQ(p.height, 480u);
   EXPECT_GT(brightPixels(p), 640 * 480 / 2) << "the text scene fills the screen";
 
-  std::string after = ::testing::TempDir() + "/at98.png";
+  const ScratchFile afterFile("at98.png");
+  const std::string& after = afterFile.path;
   ASSERT_EQ(run("--at 98.1 --png '" + after + "'"), 0);
   Picture black = readPng(after);
   EXPECT_EQ(black.width, 640u);
@@ -102,7 +116,8 @@ TEST(Capture, BadRequestsFailWithAMessage) {
 }
 
 TEST(Capture, MissingFfmpegSaysHowToInstallIt) {
-  std::string out = ::testing::TempDir() + "/no_ffmpeg.mp4";
+  const ScratchFile outFile("no_ffmpeg.mp4");
+  const std::string& out = outFile.path;
   std::string command =
       "cd '" + kBuild + "' && PATH=/nonexistent '" + kCapture + "' --out '" + out + "' 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
