@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/show_pictures.h"
 #include "d3dx_texture.h"
 #include "image_pyramid.h"
 #include "picture_prefetch.h"
@@ -17,32 +18,9 @@
 
 namespace {
 
-const char* const kShowPictures[] = {
-    "yellow_frame2.png",
-    "vorkast/d.png",
-    "vorkast/white.png",
-    "vorkast/gulfisk.png",
-    "vorkast/ribbon.png",
-    "vorkast/overup.png",
-    "vorkast/lort.png",
-    "vorkast/text/cuffercup.png",
-    "vorkast/text/text01.png",
-    "vorkast/text/text02.png",
-    "vorkast/text/text03.png",
-    "vorkast/text/text04.png",
-    "vorkast/text/text05.png",
-    "vorkast/text/text06.png",
-    "vorkast/text/text07.png",
-    "vorkast/text/text_overlay01.png",
-    "vorkast/text/text_overlay02.png",
-    "vorkast/text/text_overlay03.png",
-    "vorkast/text/cred.png",
-    "vorkast/text/hore.png",
-};
-
 std::vector<std::string> showPicturePaths() {
   std::vector<std::string> paths;
-  for (const char* name : kShowPictures) paths.push_back(std::string("data/textures/") + name);
+  for (const std::string& name : showPictureNames()) paths.push_back("data/textures/" + name);
   return paths;
 }
 

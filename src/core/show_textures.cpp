@@ -1,35 +1,8 @@
 #include "show_textures.h"
 
+#include "core/show_pictures.h"
 #include "resources/texture.h"
 #include "resources/texture_registry.h"
-
-namespace {
-
-// The images of registerShowTextures, in its order.
-const char* const kImageNames[] = {
-    "yellow_frame2.png",
-    "vorkast/d.png",
-    "vorkast/white.png",
-    "vorkast/gulfisk.png",
-    "vorkast/ribbon.png",
-    "vorkast/overup.png",
-    "vorkast/lort.png",
-    "vorkast/text/cuffercup.png",
-    "vorkast/text/text01.png",
-    "vorkast/text/text02.png",
-    "vorkast/text/text03.png",
-    "vorkast/text/text04.png",
-    "vorkast/text/text05.png",
-    "vorkast/text/text06.png",
-    "vorkast/text/text07.png",
-    "vorkast/text/text_overlay01.png",
-    "vorkast/text/text_overlay02.png",
-    "vorkast/text/text_overlay03.png",
-    "vorkast/text/cred.png",
-    "vorkast/text/hore.png",
-};
-
-}  // namespace
 
 ShowTextures registerShowTextures(TextureRegistry& registry) {
   ShowTextures t;
@@ -59,6 +32,6 @@ ShowTextures registerShowTextures(TextureRegistry& registry) {
 
 std::vector<std::string> showTextureFiles() {
   std::vector<std::string> files;
-  for (const char* name : kImageNames) files.push_back(Texture::filePath(name));
+  for (const std::string& name : showPictureNames()) files.push_back(Texture::filePath(name));
   return files;
 }
