@@ -274,15 +274,15 @@ StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
   }
 }
 
-StageSampler::Steps StageSampler::start(const Pass& p, int x0, int y) const {
+StageSampler::Steps StageSampler::start(const Pass& p, double u, double v) const {
   // The exact start of the run, as the reference sampler computes it: the
   // result does not depend on where a thread's band begins.
-  return {roundToInt64((setup_.u.at(x0, y) * p.w - shift_) * 65536.0),
-          roundToInt64((setup_.v.at(x0, y) * p.h - shift_) * 65536.0), p.ds, p.dt};
+  return {roundToInt64((u * p.w - shift_) * 65536.0), roundToInt64((v * p.h - shift_) * 65536.0),
+          p.ds, p.dt};
 }
 
 void StageSampler::run(const Pass& p, int x0, int y, int n, std::uint32_t* out) const {
-  const Steps steps = start(p, x0, y);
+  const Steps steps = start(p, setup_.u.at(x0, y), setup_.v.at(x0, y));
   if (p.wide == nullptr || !p.wide(p.level, steps, n, out)) p.filter(p.level, steps, n, out);
   finish(p, n, out);
 }
@@ -302,9 +302,7 @@ void StageSampler::list(int x0, int y, int first, int n, Points* points, int at)
   // Both passes start from the same point of the planes.
   const double u = setup_.u.at(x0, y), v = setup_.v.at(x0, y);
   for (int i = 0; i < passes_; ++i) {
-    const Pass& p = pass_[i];
-    const Steps steps{roundToInt64((u * p.w - shift_) * 65536.0),
-                      roundToInt64((v * p.h - shift_) * 65536.0), p.ds, p.dt};
+    const Steps steps = start(pass_[i], u, v);
     // Unsigned steps, as the filters take them: wrapping, never undefined.
     auto s = static_cast<std::uint64_t>(steps.s0) + static_cast<std::uint64_t>(steps.ds * first);
     auto t = static_cast<std::uint64_t>(steps.t0) + static_cast<std::uint64_t>(steps.dt * first);

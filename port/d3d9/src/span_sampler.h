@@ -82,7 +82,8 @@ class StageSampler {
     bool opaque;  // X8R8G8B8: alpha reads 0xFF
   };
   void run(const Pass& pass, int x0, int y, int n, std::uint32_t* out) const;
-  Steps start(const Pass& pass, int x0, int y) const;
+  // The run's first coordinates from the planes' u and v at its first pixel.
+  Steps start(const Pass& pass, double u, double v) const;
   void finish(const Pass& pass, int n, std::uint32_t* out) const;
 
   const StageSetup& setup_;

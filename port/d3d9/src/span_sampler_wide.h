@@ -19,8 +19,7 @@ WideFilter wideBilinear(bool clampU, bool clampV);
 
 // The same at n listed coordinates (16.16 texels), n rounded up to a
 // multiple of 8 read from s and t and written to out.
-using WidePointsFilter = void (*)(const StageSampler::Level& level, const std::int32_t* s,
-                                  const std::int32_t* t, int n, std::uint32_t* out);
+using WidePointsFilter = StageSampler::WidePoints;
 WidePointsFilter wideBilinearPoints(bool clampU, bool clampV);
 
 }  // namespace d3d9impl
