@@ -75,6 +75,21 @@ VK_AVX2 inline LevelLanes lanesOf(const Level& level) {
           _mm256_set1_epi32(level.h)};
 }
 
+// The texels at index and index + 1 of eight pixels: first the pixels'
+// left texels, then their right ones, in pixel order. Pixels 0, 1, 4, 5 are
+// gathered together and 2, 3, 6, 7, so that the unpacking keeps the order.
+VK_AVX2 inline void pairs(const int* base, __m256i index, __m256i* left, __m256i* right) {
+  const auto* words = reinterpret_cast<const long long*>(base);
+  const __m256i a = _mm256_i32gather_epi64(
+      words, _mm256_castsi256_si128(_mm256_permute4x64_epi64(index, 0x08)), 4);
+  const __m256i b = _mm256_i32gather_epi64(
+      words, _mm256_castsi256_si128(_mm256_permute4x64_epi64(index, 0x0D)), 4);
+  *left =
+      _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88));
+  *right =
+      _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD));
+}
+
 // The bilinear samples at eight 16.16 texel coordinates.
 template <bool kClampU, bool kClampV>
 VK_AVX2 inline __m256i sample8(const LevelLanes& l, __m256i s, __m256i t) {
@@ -84,10 +99,19 @@ VK_AVX2 inline __m256i sample8(const LevelLanes& l, __m256i s, __m256i t) {
   const __m256i xa = address<kClampU>(i, l.w), xb = address<kClampU>(_mm256_add_epi32(i, one), l.w);
   const __m256i ya = _mm256_mullo_epi32(address<kClampV>(j, l.h), l.pitch);
   const __m256i yb = _mm256_mullo_epi32(address<kClampV>(_mm256_add_epi32(j, one), l.h), l.pitch);
-  const __m256i t00 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(ya, xa), 4);
-  const __m256i t10 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(ya, xb), 4);
-  const __m256i t01 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(yb, xa), 4);
-  const __m256i t11 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(yb, xb), 4);
+  const __m256i top = _mm256_add_epi32(ya, xa), bottom = _mm256_add_epi32(yb, xa);
+  __m256i t00, t10, t01, t11;
+  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(xb, _mm256_add_epi32(xa, one))) == -1) {
+    // Each pixel's two texels of a row lie side by side: one 64-bit
+    // gather element fetches both, half the elements of four 32-bit gathers.
+    pairs(l.base, top, &t00, &t10);
+    pairs(l.base, bottom, &t01, &t11);
+  } else {  // a texel pair wraps round or is clamped at an edge
+    t00 = _mm256_i32gather_epi32(l.base, top, 4);
+    t10 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(ya, xb), 4);
+    t01 = _mm256_i32gather_epi32(l.base, bottom, 4);
+    t11 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(yb, xb), 4);
+  }
   const __m256i fu = _mm256_and_si256(_mm256_srai_epi32(s, 8), low);
   const __m256i fv = _mm256_and_si256(_mm256_srai_epi32(t, 8), low);
   // (256 - fv, fv) pairs, one per pixel, then each pixel's pair over its lane.
