@@ -339,6 +339,104 @@ void StageSampler::samplePoints(const Points& points, int n, std::uint32_t* out)
   if (passes_ == 2) mixSpan(out, second, weight_, n);
 }
 
+namespace {
+
+// Coordinates of a narrow triangle stay this far inside 32 bits: the run
+// starts' rounding and the steps' error along a run (half a unit each) are
+// far smaller.
+constexpr double kNarrowLimit = 2147483648.0 - 1048576.0;
+
+// roundToInt64 of two values known to lie well inside 32 bits, in lanes 0, 1.
+inline __m128i roundPair(__m128d x) {
+  const __m128i i = _mm_cvttpd_epi32(x);  // truncates
+  const __m128d rest = _mm_sub_pd(x, _mm_cvtepi32_pd(i));
+  // All-ones 64-bit masks, their low halves moved to lanes 0 and 1.
+  const __m128i up = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpge_pd(rest, _mm_set1_pd(0.5))),
+                                       _MM_SHUFFLE(3, 3, 2, 0));
+  const __m128i down = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmple_pd(rest, _mm_set1_pd(-0.5))),
+                                         _MM_SHUFFLE(3, 3, 2, 0));
+  return _mm_add_epi32(_mm_sub_epi32(i, up), down);
+}
+
+// Plane::at of two points, in the same order of operations.
+inline __m128d planePair(const Plane& p, __m128d x, __m128d y) {
+  return _mm_add_pd(_mm_add_pd(_mm_set1_pd(p.a0), _mm_mul_pd(_mm_set1_pd(p.ax), x)),
+                    _mm_mul_pd(_mm_set1_pd(p.ay), y));
+}
+
+}  // namespace
+
+bool StageSampler::fitsNarrow(int minX, int maxX, int y0, int y1) const {
+  for (int i = 0; i < passes_; ++i) {
+    const Pass& p = pass_[i];
+    if (p.widePoints == nullptr) return false;
+    for (const int x : {minX, maxX}) {
+      for (const int y : {y0, y1}) {
+        const double s = (setup_.u.at(x, y) * p.w - shift_) * 65536.0;
+        const double t = (setup_.v.at(x, y) * p.h - shift_) * 65536.0;
+        if (!(std::abs(s) < kNarrowLimit && std::abs(t) < kNarrowLimit)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+void StageSampler::starts(const int* x0, const int* y, int count, Starts* out) const {
+  // As start() has them, two runs at a time.
+  for (int r = 0; r < count; r += 2) {
+    const int q = r + 1 < count ? r + 1 : r;
+    const __m128d xs = _mm_set_pd(x0[q], x0[r]), ys = _mm_set_pd(y[q], y[r]);
+    const __m128d u = planePair(setup_.u, xs, ys), v = planePair(setup_.v, xs, ys);
+    const __m128d shift = _mm_set1_pd(shift_), unit = _mm_set1_pd(65536.0);
+    for (int i = 0; i < passes_; ++i) {
+      const Pass& p = pass_[i];
+      const __m128d s = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(u, _mm_set1_pd(p.w)), shift), unit);
+      const __m128d t = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(v, _mm_set1_pd(p.h)), shift), unit);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out->s[i] + r), roundPair(s));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out->t[i] + r), roundPair(t));
+    }
+  }
+}
+
+void StageSampler::listNarrow(const Starts& starts, int r, int first, int n, NarrowPoints* points,
+                              int at) const {
+  for (int i = 0; i < passes_; ++i) {
+    // Wrapping 32-bit steps: every value they reach fits, so each is exact.
+    const auto ds = static_cast<std::uint32_t>(pass_[i].ds);
+    const auto dt = static_cast<std::uint32_t>(pass_[i].dt);
+    const std::uint32_t s0 = static_cast<std::uint32_t>(starts.s[i][r]) + ds * first;
+    const std::uint32_t t0 = static_cast<std::uint32_t>(starts.t[i][r]) + dt * first;
+    __m128i s = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s0 + ds),
+                               static_cast<int>(s0 + 2 * ds), static_cast<int>(s0 + 3 * ds));
+    __m128i t = _mm_setr_epi32(static_cast<int>(t0), static_cast<int>(t0 + dt),
+                               static_cast<int>(t0 + 2 * dt), static_cast<int>(t0 + 3 * dt));
+    const __m128i ds4 = _mm_set1_epi32(static_cast<int>(4 * ds));
+    const __m128i dt4 = _mm_set1_epi32(static_cast<int>(4 * dt));
+    for (int k = 0; k < n; k += 4) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->s[i] + at + k), s);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->t[i] + at + k), t);
+      s = _mm_add_epi32(s, ds4);
+      t = _mm_add_epi32(t, dt4);
+    }
+  }
+}
+
+void StageSampler::sampleNarrow(NarrowPoints* points, int n, std::uint32_t* out) const {
+  alignas(16) std::uint32_t second[Points::kSize];
+  const int lanes = (n + 7) & ~7;
+  for (int i = 0; i < passes_; ++i) {
+    const Pass& p = pass_[i];
+    std::uint32_t* to = i == 0 ? out : second;
+    for (int k = n; k < lanes; ++k) {
+      points->s[i][k] = points->s[i][n - 1];
+      points->t[i][k] = points->t[i][n - 1];
+    }
+    p.widePoints(p.level, points->s[i], points->t[i], n, to);
+    finish(p, n, to);
+  }
+  if (passes_ == 2) mixSpan(out, second, weight_, n);
+}
+
 void StageSampler::sample(int x0, int y, int n, std::uint32_t* out) const {
   run(pass_[0], x0, y, n, out);
   if (passes_ == 1) return;

@@ -52,6 +52,34 @@ class StageSampler {
   // 4, at most Points::kSize), as sample() gives it.
   void samplePoints(const Points& points, int n, std::uint32_t* out) const;
 
+  // The same with 32-bit coordinates, for the triangles of which every
+  // coordinate fits them (fitsNarrow): the run starts of several rows are
+  // found together, each run's pixels are stepped four at a time, and the
+  // eight-wide filter reads them as they are.
+  static constexpr int kRuns = 16;
+  struct Starts {
+    std::int32_t s[2][kRuns + 1], t[2][kRuns + 1];  // one spare for pairs
+  };
+  struct NarrowPoints {
+    static constexpr int kSize = Points::kSize + 8;  // a last vector's overhang
+    alignas(32) std::int32_t s[2][kSize], t[2][kSize];
+  };
+
+  // True when every pass has the eight-wide filter and each coordinate of
+  // rows y0..y1 between columns minX and maxX fits 32 bits with room.
+  bool fitsNarrow(int minX, int maxX, int y0, int y1) const;
+
+  // The starts of runs r < count (at most kRuns) that begin at (x0[r], y[r]).
+  void starts(const int* x0, const int* y, int count, Starts* out) const;
+
+  // Lists pixels first + k, k < n, of run r, from index at.
+  void listNarrow(const Starts& starts, int r, int first, int n, NarrowPoints* points,
+                  int at) const;
+
+  // samplePoints on narrow points; the lanes from n up to a multiple of 8
+  // are filled with copies of the last point first.
+  void sampleNarrow(NarrowPoints* points, int n, std::uint32_t* out) const;
+
   struct Level {
     const std::uint8_t* bits;
     std::size_t pitch;
