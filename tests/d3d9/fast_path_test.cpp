@@ -283,6 +283,43 @@ TEST_F(FastPathTest, FullScreenPassesOfTheShowGiveTheReferenceBits) {
   EXPECT_EQ(render(draws, false, 3), expected) << "SSE2 only";
 }
 
+TEST_F(FastPathTest, MagnifiedRowsAcrossWrapSeamsAndClampedEdges) {
+  // Quads whose rows keep to one texel row, each pixel at most a texel on
+  // from the last: the 256-bit filter reads such runs from whole rows of
+  // texels, except where a vector's texels wrap round or are clamped.
+  const UINT width = 157;
+  target(width, 61);
+  Random r(31);
+  makeTextures(r);
+  std::vector<Draw> draws;
+  for (int i = 0; i < 48; ++i) {
+    Draw d = randomDraw(r, static_cast<int>(textures.size()));
+    D3DSURFACE_DESC desc;
+    textures[static_cast<std::size_t>(d.texture[0])]->GetLevelDesc(0, &desc);
+    const float x0 = r.uniform(-1.2f, 0.2f), x1 = r.uniform(x0 + 0.3f, 1.2f);
+    const float y0 = r.uniform(-1.2f, 0.0f), y1 = r.uniform(0.1f, 1.2f);
+    const float pixels = (x1 - x0) * 0.5f * static_cast<float>(width);
+    // One quad in four as close to a texel a pixel as the floats allow.
+    const float texels = pixels * (r.below(4) == 0 ? 1.0f : r.uniform(0.05f, 1.0f));
+    const float u0 = r.uniform(-2.0f, 2.0f), u1 = u0 + texels / static_cast<float>(desc.Width);
+    const float v0 = r.uniform(-1.5f, 2.5f), v1 = r.uniform(-1.5f, 2.5f);
+    const DWORD c = r.word();
+    d.vertices = {{x0, y1, 0.5f, c, u0, v0}, {x1, y1, 0.5f, c, u1, v0}, {x1, y0, 0.5f, c, u1, v1},
+                  {x0, y1, 0.5f, c, u0, v0}, {x1, y0, 0.5f, c, u1, v1}, {x0, y0, 0.5f, c, u0, v1}};
+    d.stages[0] = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE,
+                   D3DTOP_MODULATE,   D3DTA_TEXTURE, D3DTA_DIFFUSE};
+    d.stages[1].colorOp = D3DTOP_DISABLE;
+    d.mag = d.min = D3DTEXF_LINEAR;
+    d.transform = false;
+    draws.push_back(d);
+  }
+  const std::vector<std::uint32_t> expected = render(draws, true, 1);
+  EXPECT_EQ(render(draws, false, 1), expected);
+  EXPECT_EQ(render(draws, false, 2), expected) << "two threads";
+  d3d9port::setWideVectors(false);
+  EXPECT_EQ(render(draws, false, 1), expected) << "SSE2 only";
+}
+
 TEST_F(FastPathTest, NarrowTexturesAreReadAfreshAfterEachLock) {
   // The fast path reads 32-bit copies of the narrow formats: a lock must
   // make the next draw see the new texels.

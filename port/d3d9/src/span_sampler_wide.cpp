@@ -90,11 +90,13 @@ VK_AVX2 inline void pairs(const int* base, __m256i index, __m256i* left, __m256i
       _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD));
 }
 
+VK_AVX2 inline __m256i filter8(__m256i t00, __m256i t10, __m256i t01, __m256i t11, __m256i s,
+                               __m256i t);
+
 // The bilinear samples at eight 16.16 texel coordinates.
 template <bool kClampU, bool kClampV>
 VK_AVX2 inline __m256i sample8(const LevelLanes& l, __m256i s, __m256i t) {
-  const __m256i one = _mm256_set1_epi32(1), low = _mm256_set1_epi32(255);
-  const __m256i zero = _mm256_setzero_si256();
+  const __m256i one = _mm256_set1_epi32(1);
   const __m256i i = _mm256_srai_epi32(s, 16), j = _mm256_srai_epi32(t, 16);
   const __m256i xa = address<kClampU>(i, l.w), xb = address<kClampU>(_mm256_add_epi32(i, one), l.w);
   const __m256i ya = _mm256_mullo_epi32(address<kClampV>(j, l.h), l.pitch);
@@ -112,6 +114,15 @@ VK_AVX2 inline __m256i sample8(const LevelLanes& l, __m256i s, __m256i t) {
     t01 = _mm256_i32gather_epi32(l.base, bottom, 4);
     t11 = _mm256_i32gather_epi32(l.base, _mm256_add_epi32(yb, xb), 4);
   }
+  return filter8(t00, t10, t01, t11, s, t);
+}
+
+// The filter of eight pixels from their four texels (t00 t10 on the upper
+// row, t01 t11 below) and their 16.16 coordinates.
+VK_AVX2 inline __m256i filter8(__m256i t00, __m256i t10, __m256i t01, __m256i t11, __m256i s,
+                               __m256i t) {
+  const __m256i low = _mm256_set1_epi32(255);
+  const __m256i zero = _mm256_setzero_si256();
   const __m256i fu = _mm256_and_si256(_mm256_srai_epi32(s, 8), low);
   const __m256i fv = _mm256_and_si256(_mm256_srai_epi32(t, 8), low);
   // (256 - fv, fv) pairs, one per pixel, then each pixel's pair over its lane.
@@ -133,6 +144,49 @@ VK_AVX2 inline __m256i sample8(const LevelLanes& l, __m256i s, __m256i t) {
   return _mm256_packus_epi16(lo, hi);
 }
 
+// Texel index of integer coordinate i on an axis of size n (scalar).
+template <bool kClamp>
+inline int addressOne(int i, int n) {
+  if constexpr (kClamp) return i < 0 ? 0 : (i >= n ? n - 1 : i);
+  return i & (n - 1);
+}
+
+// row[index[k]] for eight indices 0..7.
+VK_AVX2 inline __m256i texels8(const std::uint32_t* row, __m256i index) {
+  return _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)),
+                                     index);
+}
+
+// A run along one texel row, each pixel at most one texel on from the last
+// (dt 0, 0 <= ds <= 65536): the eight pixels of a vector then read texels
+// i..i+8 of both rows, i their first one's, which two loads a row and
+// in-register permutes fetch without a gather. Vectors whose texels reach
+// an edge (wrapped round or clamped) are gathered as elsewhere.
+template <bool kClampU, bool kClampV>
+VK_AVX2 void magnifyRow(const LevelLanes& l, const Level& level, __m256i s, __m256i t,
+                        std::int32_t first, std::int32_t ds, int n, std::uint32_t* out) {
+  const int j = static_cast<int>(_mm256_cvtsi256_si32(t)) >> 16;
+  const std::uint32_t* upper = level.row(addressOne<kClampV>(j, level.h));
+  const std::uint32_t* lower = level.row(addressOne<kClampV>(j + 1, level.h));
+  const __m256i ds8 = _mm256_set1_epi32(ds * 8);
+  std::int32_t s0 = first;  // lane 0's coordinate
+  for (int k = 0; k < n; k += 8) {
+    const int i = s0 >> 16;
+    const int x = addressOne<kClampU>(i, level.w);
+    __m256i sample;
+    if (x == (kClampU ? i : x) && x + 8 <= level.w - 1) {
+      const __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(s, 16), _mm256_set1_epi32(i));
+      sample = filter8(texels8(upper + x, index), texels8(upper + x + 1, index),
+                       texels8(lower + x, index), texels8(lower + x + 1, index), s, t);
+    } else {
+      sample = sample8<kClampU, kClampV>(l, s, t);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), sample);
+    s = _mm256_add_epi32(s, ds8);
+    s0 += ds * 8;
+  }
+}
+
 template <bool kClampU, bool kClampV>
 VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t* out) {
   // Eight lanes of 32 bits hold every coordinate of the run (the padding
@@ -148,6 +202,11 @@ VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t*
                                _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.ds))));
   __m256i t = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(a.t0)),
                                _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.dt))));
+  if (a.dt == 0 && a.ds >= 0 && a.ds <= 65536) {
+    magnifyRow<kClampU, kClampV>(l, level, s, t, static_cast<std::int32_t>(a.s0),
+                                 static_cast<std::int32_t>(a.ds), n, out);
+    return true;
+  }
   const __m256i ds8 = _mm256_set1_epi32(static_cast<int>(a.ds * 8));
   const __m256i dt8 = _mm256_set1_epi32(static_cast<int>(a.dt * 8));
   for (int k = 0; k < n; k += 8) {
