@@ -57,7 +57,7 @@ std::size_t primitiveCount(const DrawInput& input) {
 
 // Sets up primitives [from, to) of the draw, in order.
 void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, std::size_t to,
-              std::vector<Triangle>* triangles) {
+              TrianglePart* triangles) {
   const std::vector<std::uint32_t>& order = *input.order;
   const std::uint32_t lowest = *std::min_element(order.begin(), order.end());
   const std::uint32_t highest = *std::max_element(order.begin(), order.end());
@@ -79,7 +79,6 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
   const float guardX = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Width);
   const float guardY = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Height);
   ClippedPolygon polygon;
-  Triangle t;
   for (std::size_t i = from; i < to; ++i) {
     const ProcessedVertex* v[3];
     if (input.type == D3DPT_TRIANGLELIST) {
@@ -96,14 +95,14 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
       v[2] = vertex(order[i % 2 == 0 ? i + 2 : i + 1]);
     }
     if (insideAll(*v[0], *v[1], *v[2], guardX, guardY)) {
-      if (setupTriangle(plan, v, &t)) triangles->push_back(t);
+      if (setupTriangle(plan, v, triangles->slot())) triangles->keep();
       continue;
     }
     clipTriangle(*v[0], *v[1], *v[2], guardX, guardY, plan.stageCount, &polygon);
     for (int k = 2; k < polygon.count; ++k) {
       const ProcessedVertex* fan[3] = {&polygon.vertices[0], &polygon.vertices[k - 1],
                                        &polygon.vertices[k]};
-      if (setupTriangle(plan, fan, &t)) triangles->push_back(t);
+      if (setupTriangle(plan, fan, triangles->slot())) triangles->keep();
     }
   }
 }
