@@ -39,6 +39,6 @@ constexpr float kGuardBand = 32768.0f;
 constexpr int kMaxThreads = 64;
 // Rows of one band: the unit of work handed to a thread. Bands are fixed, so
 // the picture does not depend on the thread count.
-constexpr int kBandRows = 16;
+constexpr int kBandRows = 32;
 
 }  // namespace d3d9impl::limits
