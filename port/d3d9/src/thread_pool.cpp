@@ -1,6 +1,9 @@
 #include "thread_pool.h"
 
+#include <emmintrin.h>
+
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -9,6 +12,12 @@
 namespace d3d9impl {
 
 namespace {
+
+// A worker that finishes its share watches for the next job this long
+// before it sleeps: a frame's draws follow each other within microseconds,
+// and waking a sleeping thread costs tens of them, longer than many a
+// draw's whole share of work.
+constexpr std::chrono::microseconds kWatchBeforeSleep{200};
 
 class Pool {
  public:
@@ -31,7 +40,7 @@ class Pool {
     next_.store(0);
     helpers_ = threads - 1;
     active_ = 0;
-    ++generation_;
+    generation_.fetch_add(1, std::memory_order_release);
     lock.unlock();
     wake_.notify_all();
     drain();
@@ -47,10 +56,23 @@ class Pool {
     for (int i = next_.fetch_add(1); i < count_; i = next_.fetch_add(1)) (*job_)(i);
   }
 
+  // Returns when a job newer than `seen` is posted, or after the watch.
+  void watch(std::uint64_t seen) const {
+    const auto until = std::chrono::steady_clock::now() + kWatchBeforeSleep;
+    int polls = 0;
+    while (generation_.load(std::memory_order_acquire) == seen) {
+      _mm_pause();
+      if (++polls % 64 == 0 && std::chrono::steady_clock::now() >= until) return;
+    }
+  }
+
   void work() {
     std::uint64_t seen = 0;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
+      lock.unlock();
+      watch(seen);
+      lock.lock();
       wake_.wait(lock, [&] { return stop_ || (generation_ != seen && helpers_ > 0); });
       if (stop_) return;
       seen = generation_;
@@ -71,7 +93,8 @@ class Pool {
   int count_ = 0;
   int helpers_ = 0;
   int active_ = 0;
-  std::uint64_t generation_ = 0;
+  // Changed under the lock; read without it while a worker watches.
+  std::atomic<std::uint64_t> generation_{0};
   bool stop_ = false;
 };
 
