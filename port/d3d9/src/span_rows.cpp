@@ -25,8 +25,7 @@ RowWalker::RowWalker(const Triangle& t, int y) : minX_(t.minX), maxX_(t.maxX) {
     }
     // dy < 0: x >= ceil((bias - c) / D) = -floor((c - bias) / D);
     // dy > 0: x <= floor((c - bias) / D); D = |dy| 256.
-    Bound& b = bounds_[boundCount_++];
-    b.lower = e.dy < 0;
+    Bound& b = e.dy < 0 ? lower_[lowerCount_++] : upper_[upperCount_++];
     b.d = (e.dy < 0 ? -e.dy : e.dy) * 256;
     b.q = floorDiv(c - e.bias, b.d);
     b.r = (c - e.bias) - b.q * b.d;
@@ -35,27 +34,29 @@ RowWalker::RowWalker(const Triangle& t, int y) : minX_(t.minX), maxX_(t.maxX) {
   }
 }
 
+void RowWalker::step(Bound& b) {
+  b.q += b.stepQ;
+  b.r += b.stepR;
+  const bool carry = b.r >= b.d;
+  b.r -= carry ? b.d : 0;
+  b.q += carry ? 1 : 0;
+}
+
 bool RowWalker::next(int* x0, int* x1) {
   std::int64_t lo = minX_, hi = maxX_;
   bool covered = true;
   for (int i = 0; i < flatCount_; ++i) {
     Flat& f = flats_[i];
-    if (f.c < f.bias) covered = false;
+    covered = covered && f.c >= f.bias;
     f.c += f.step;
   }
-  for (int i = 0; i < boundCount_; ++i) {
-    Bound& b = bounds_[i];
-    if (b.lower) {
-      lo = std::max(lo, -b.q);
-    } else {
-      hi = std::min(hi, b.q);
-    }
-    b.q += b.stepQ;
-    b.r += b.stepR;
-    if (b.r >= b.d) {
-      b.r -= b.d;
-      ++b.q;
-    }
+  for (int i = 0; i < lowerCount_; ++i) {
+    lo = std::max(lo, -lower_[i].q);
+    step(lower_[i]);
+  }
+  for (int i = 0; i < upperCount_; ++i) {
+    hi = std::min(hi, upper_[i].q);
+    step(upper_[i]);
   }
   if (!covered || lo > hi) return false;
   *x0 = static_cast<int>(lo);

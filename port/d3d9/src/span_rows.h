@@ -23,14 +23,17 @@ class RowWalker {
   struct Bound {
     std::int64_t q, r, d;  // c - bias = q d + r, 0 <= r < d
     std::int64_t stepQ, stepR;
-    bool lower;  // bounds the run from the left (the edge goes up)
   };
+  // The next row's quotient and remainder, without a branch.
+  static void step(Bound& b);
   struct Flat {
     std::int64_t c, step, bias;  // a horizontal edge: the row is out when c < bias
   };
-  Bound bounds_[3];
+  // Edges that go up bound the run from the left, the others from the
+  // right: kept apart, so that a row's bounds take no branch.
+  Bound lower_[3], upper_[3];
   Flat flats_[3];
-  int boundCount_ = 0, flatCount_ = 0;
+  int lowerCount_ = 0, upperCount_ = 0, flatCount_ = 0;
   std::int64_t minX_, maxX_;
 };
 
