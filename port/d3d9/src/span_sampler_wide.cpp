@@ -173,8 +173,11 @@ VK_AVX2 void magnifyRow(const LevelLanes& l, const Level& level, __m256i s, __m2
   for (int k = 0; k < n; k += 8) {
     const int i = s0 >> 16;
     const int x = addressOne<kClampU>(i, level.w);
+    // Direct when texels x..x+8 lie inside the row unchanged: for CLAMP, i
+    // itself is inside (not clamped); for WRAP, x is i wrapped once.
+    const bool direct = (!kClampU || x == i) && x + 8 <= level.w - 1;
     __m256i sample;
-    if (x == (kClampU ? i : x) && x + 8 <= level.w - 1) {
+    if (direct) {
       const __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(s, 16), _mm256_set1_epi32(i));
       sample = filter8(texels8(upper + x, index), texels8(upper + x + 1, index),
                        texels8(lower + x, index), texels8(lower + x + 1, index), s, t);
