@@ -262,6 +262,13 @@ StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
     // The steps along a row, as the reference sampler rounds them.
     p.ds = roundToInt64(setup.u.ax * p.w * 65536.0);
     p.dt = roundToInt64(setup.v.ax * p.h * 65536.0);
+    const auto ds = static_cast<std::uint32_t>(p.ds), dt = static_cast<std::uint32_t>(p.dt);
+    p.rampS =
+        _mm_setr_epi32(0, static_cast<int>(ds), static_cast<int>(2 * ds), static_cast<int>(3 * ds));
+    p.rampT =
+        _mm_setr_epi32(0, static_cast<int>(dt), static_cast<int>(2 * dt), static_cast<int>(3 * dt));
+    p.stepS = _mm_set1_epi32(static_cast<int>(4 * ds));
+    p.stepT = _mm_set1_epi32(static_cast<int>(4 * dt));
     p.filter = chooseFilter(addressOf(stage.sampler.clampU, p.level.w),
                             addressOf(stage.sampler.clampV, p.level.h), setup.linear, p.dt == 0);
     const Address u = addressOf(stage.sampler.clampU, p.level.w);
@@ -394,29 +401,6 @@ void StageSampler::starts(const int* x0, const int* y, int count, Starts* out) c
       const __m128d t = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(v, _mm_set1_pd(p.h)), shift), unit);
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out->s[i] + r), roundPair(s));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out->t[i] + r), roundPair(t));
-    }
-  }
-}
-
-void StageSampler::listNarrow(const Starts& starts, int r, int first, int n, NarrowPoints* points,
-                              int at) const {
-  for (int i = 0; i < passes_; ++i) {
-    // Wrapping 32-bit steps: every value they reach fits, so each is exact.
-    const auto ds = static_cast<std::uint32_t>(pass_[i].ds);
-    const auto dt = static_cast<std::uint32_t>(pass_[i].dt);
-    const std::uint32_t s0 = static_cast<std::uint32_t>(starts.s[i][r]) + ds * first;
-    const std::uint32_t t0 = static_cast<std::uint32_t>(starts.t[i][r]) + dt * first;
-    __m128i s = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s0 + ds),
-                               static_cast<int>(s0 + 2 * ds), static_cast<int>(s0 + 3 * ds));
-    __m128i t = _mm_setr_epi32(static_cast<int>(t0), static_cast<int>(t0 + dt),
-                               static_cast<int>(t0 + 2 * dt), static_cast<int>(t0 + 3 * dt));
-    const __m128i ds4 = _mm_set1_epi32(static_cast<int>(4 * ds));
-    const __m128i dt4 = _mm_set1_epi32(static_cast<int>(4 * dt));
-    for (int k = 0; k < n; k += 4) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->s[i] + at + k), s);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->t[i] + at + k), t);
-      s = _mm_add_epi32(s, ds4);
-      t = _mm_add_epi32(t, dt4);
     }
   }
 }

@@ -3,6 +3,8 @@
 // point and four channels filtered at once (SSE2).
 #pragma once
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstdint>
 
@@ -107,6 +109,9 @@ class StageSampler {
     WidePoints widePoints;
     double w, h;
     std::int64_t ds, dt;
+    // The steps of four narrow points from a run's start, (0, 1, 2, 3) ds and
+    // dt, and of the next four, 4 ds and 4 dt: wrapping 32-bit values.
+    __m128i rampS, rampT, stepS, stepT;
     bool opaque;  // X8R8G8B8: alpha reads 0xFF
   };
   void run(const Pass& pass, int x0, int y, int n, std::uint32_t* out) const;
@@ -120,5 +125,25 @@ class StageSampler {
   int passes_;
   unsigned weight_;
 };
+
+inline void StageSampler::listNarrow(const Starts& starts, int r, int first, int n,
+                                     NarrowPoints* points, int at) const {
+  for (int i = 0; i < passes_; ++i) {
+    // Wrapping 32-bit steps: every value they reach fits, so each is exact.
+    const Pass& p = pass_[i];
+    const std::uint32_t s0 = static_cast<std::uint32_t>(starts.s[i][r]) +
+                             static_cast<std::uint32_t>(p.ds) * static_cast<std::uint32_t>(first);
+    const std::uint32_t t0 = static_cast<std::uint32_t>(starts.t[i][r]) +
+                             static_cast<std::uint32_t>(p.dt) * static_cast<std::uint32_t>(first);
+    __m128i s = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(s0)), p.rampS);
+    __m128i t = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(t0)), p.rampT);
+    for (int k = 0; k < n; k += 4) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->s[i] + at + k), s);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->t[i] + at + k), t);
+      s = _mm_add_epi32(s, p.stepS);
+      t = _mm_add_epi32(t, p.stepT);
+    }
+  }
+}
 
 }  // namespace d3d9impl
