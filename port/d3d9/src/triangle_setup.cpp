@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "rounding.h"
 #include "texture.h"
 
 namespace d3d9impl {
@@ -44,7 +45,7 @@ void chooseLevels(const StagePlan& stage, const Triangle& t, double cx, double c
   const double rho = std::max(rx, ry);
   const double lod = (rho > 0 ? std::log2(rho) : -64.0) + stage.sampler.lodBias;
   // 8 fractional bits, as the blend weight between levels has.
-  const long fixedLod = std::lround(std::clamp(lod, -64.0, 64.0) * 256.0);
+  const std::int64_t fixedLod = roundToInt64(std::clamp(lod, -64.0, 64.0) * 256.0);
   const SamplerPlan& sp = stage.sampler;
   const int first = static_cast<int>(sp.firstLevel);
   const int last = static_cast<int>(stage.texture->levelCount()) - 1;
@@ -77,8 +78,8 @@ bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3], Tria
     inv[i] = 1.0 / w;
     sx[i] = vp.X + (v[i]->clip[0] * inv[i] + 1.0) * vp.Width * 0.5;
     sy[i] = vp.Y + (1.0 - v[i]->clip[1] * inv[i]) * vp.Height * 0.5;
-    fx[i] = std::llround(sx[i] * kSubpixel);
-    fy[i] = std::llround(sy[i] * kSubpixel);
+    fx[i] = roundToInt64(sx[i] * kSubpixel);
+    fy[i] = roundToInt64(sy[i] * kSubpixel);
     sx[i] = static_cast<double>(fx[i]) / kSubpixel;  // planes from the snapped positions
     sy[i] = static_cast<double>(fy[i]) / kSubpixel;
   }
