@@ -4,12 +4,15 @@
 
 #include <d3d9_port.h>
 
+#include <bit>
 #include <cstdint>
 
 namespace d3d9impl::limits {
 
 // Largest texture or surface side; what GetDeviceCaps reports.
 constexpr UINT kMaxTextureSize = d3d9port::kMaxTextureSize;
+// Mip levels of the largest texture's full chain.
+constexpr int kMaxLevels = std::bit_width(kMaxTextureSize);
 // Texture stages the fixed-function combiner runs (D3D9's eight).
 constexpr DWORD kMaxTextureStages = d3d9port::kMaxTextureStages;
 // Samplers that state can be set for (pixel samplers only).

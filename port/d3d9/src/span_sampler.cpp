@@ -245,20 +245,38 @@ void mixSpan(std::uint32_t* out, const std::uint32_t* second, unsigned weight, i
 
 }  // namespace
 
-StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
+void StageLevels::prepare(const StagePlan& stage) {
+  for (UINT i = 0; i < stage.texture->levelCount(); ++i) {
+    // fastSamplable made sure the word form exists.
+    const Image& image = *stage.texture->wordLevel(i);
+    LevelPlan& l = levels_[i];
+    l.level = {image.bits(), image.pitch(), static_cast<int>(image.width()),
+               static_cast<int>(image.height())};
+    const Address u = addressOf(stage.sampler.clampU, l.level.w);
+    const Address v = addressOf(stage.sampler.clampV, l.level.h);
+    for (const bool linear : {false, true}) {
+      for (const bool rowConstant : {false, true})
+        l.filter[linear][rowConstant] = chooseFilter(u, v, linear, rowConstant);
+      l.points[linear] = choosePoints(u, v, linear);
+    }
+    const bool wide = u != Address::kWrap && v != Address::kWrap;
+    l.wide = wide ? wideBilinear(stage.sampler.clampU, stage.sampler.clampV) : nullptr;
+    l.widePoints = wide ? wideBilinearPoints(stage.sampler.clampU, stage.sampler.clampV) : nullptr;
+    l.opaque = image.format() == D3DFMT_X8R8G8B8;
+  }
+}
+
+StageSampler::StageSampler(const StageLevels& levels, const StageSetup& setup)
     : setup_(setup),
       shift_(setup.linear ? 0.5 : 0.0),  // bilinear filters around texel centres
       passes_(setup.level1 < 0 ? 1 : 2),
       weight_(static_cast<unsigned>(setup.mipWeight)) {
   for (int i = 0; i < passes_; ++i) {
-    // fastSamplable made sure the word form exists.
-    const Image& image =
-        *stage.texture->wordLevel(static_cast<UINT>(i == 0 ? setup.level0 : setup.level1));
+    const LevelPlan& l = levels.level(i == 0 ? setup.level0 : setup.level1);
     Pass& p = pass_[i];
-    p.level = {image.bits(), image.pitch(), static_cast<int>(image.width()),
-               static_cast<int>(image.height())};
-    p.w = image.width();
-    p.h = image.height();
+    p.level = l.level;
+    p.w = l.level.w;
+    p.h = l.level.h;
     // The steps along a row, as the reference sampler rounds them.
     p.ds = roundToInt64(setup.u.ax * p.w * 65536.0);
     p.dt = roundToInt64(setup.v.ax * p.h * 65536.0);
@@ -269,15 +287,11 @@ StageSampler::StageSampler(const StagePlan& stage, const StageSetup& setup)
         _mm_setr_epi32(0, static_cast<int>(dt), static_cast<int>(2 * dt), static_cast<int>(3 * dt));
     p.stepS = _mm_set1_epi32(static_cast<int>(4 * ds));
     p.stepT = _mm_set1_epi32(static_cast<int>(4 * dt));
-    p.filter = chooseFilter(addressOf(stage.sampler.clampU, p.level.w),
-                            addressOf(stage.sampler.clampV, p.level.h), setup.linear, p.dt == 0);
-    const Address u = addressOf(stage.sampler.clampU, p.level.w);
-    const Address v = addressOf(stage.sampler.clampV, p.level.h);
-    const bool wide = setup.linear && u != Address::kWrap && v != Address::kWrap;
-    p.wide = wide ? wideBilinear(stage.sampler.clampU, stage.sampler.clampV) : nullptr;
-    p.points = choosePoints(u, v, setup.linear);
-    p.widePoints = wide ? wideBilinearPoints(stage.sampler.clampU, stage.sampler.clampV) : nullptr;
-    p.opaque = image.format() == D3DFMT_X8R8G8B8;
+    p.filter = l.filter[setup.linear][p.dt == 0];
+    p.wide = setup.linear ? l.wide : nullptr;
+    p.points = l.points[setup.linear];
+    p.widePoints = setup.linear ? l.widePoints : nullptr;
+    p.opaque = l.opaque;
   }
 }
 

@@ -9,28 +9,23 @@
 #include <cstdint>
 
 #include "plan.h"
+#include "rounding.h"
 #include "triangle_setup.h"
 
 namespace d3d9impl {
-
-// std::llround without the library call: the same result for every value
-// (half-way cases away from zero); out-of-range values go to the library.
-inline std::int64_t roundToInt64(double x) {
-  if (!(x > -9.0e18 && x < 9.0e18)) return std::llround(x);
-  const auto i = static_cast<std::int64_t>(x);     // truncates
-  const double rest = x - static_cast<double>(i);  // exact
-  return rest >= 0.5 ? i + 1 : (rest <= -0.5 ? i - 1 : i);
-}
 
 // True when every level of the texture can be read as 32-bit words (made
 // here, once after each lock, for the narrower formats).
 bool fastSamplable(const Texture& texture);
 
+class StageLevels;
+
 // One stage's sampling over one affine triangle: what stays the same over
 // the triangle (levels, steps, the filter loop) is chosen once.
 class StageSampler {
  public:
-  StageSampler(const StagePlan& stage, const StageSetup& setup);
+  // levels: the stage's texture, prepared for this draw.
+  StageSampler(const StageLevels& levels, const StageSetup& setup);
 
   // out[k] = the sample of pixel (x0 + k, y), k < n, as sampleSpan gives it.
   // n must be a multiple of 4 (the extra pixels are sampled like the others,
@@ -124,6 +119,28 @@ class StageSampler {
   Pass pass_[2];
   int passes_;
   unsigned weight_;
+};
+
+// The filters of one level of a stage's texture, with and without bilinear
+// filtering (a triangle's choice): the same for every triangle of a draw.
+struct LevelPlan {
+  StageSampler::Level level;
+  StageSampler::Filter filter[2][2];  // [bilinear][the row is constant]
+  StageSampler::Wide wide;            // bilinear, where there is one
+  StageSampler::PointsFilter points[2];
+  StageSampler::WidePoints widePoints;  // bilinear, where there is one
+  bool opaque;                          // X8R8G8B8: alpha reads 0xFF
+};
+
+// Every level of one stage's texture, prepared once per draw.
+class StageLevels {
+ public:
+  // The stage must have a texture that fastSamplable takes.
+  void prepare(const StagePlan& stage);
+  const LevelPlan& level(int index) const { return levels_[index]; }
+
+ private:
+  LevelPlan levels_[limits::kMaxLevels];
 };
 
 inline void StageSampler::listNarrow(const Starts& starts, int r, int first, int n,

@@ -15,7 +15,7 @@ void shadeFastRows(const FastSpan& fast, const DrawPlan& plan, const Triangle& t
   const StageSampler* samplers[limits::kMaxTextureStages] = {};
   for (int s = 0; s < plan.stageCount; ++s) {
     if (plan.stages[s].texture != nullptr)
-      samplers[s] = new (room[s]) StageSampler(plan.stages[s], t.stages[s]);
+      samplers[s] = new (room[s]) StageSampler(fast.levels[s], t.stages[s]);
   }
   if (t.maxX - t.minX < kListedWidth && plan.stageCount <= kListedStages) {
     shadeListed(fast, plan, t, samplers, y0, y1);

@@ -160,7 +160,9 @@ void diffusePoints(const Triangle& t, const int* xs, const int* ys, int n, std::
 bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast) {
   for (int s = 0; s < plan.stageCount; ++s) {
     const Texture* texture = plan.stages[s].texture;
-    if (texture != nullptr && !fastSamplable(*texture)) return false;
+    if (texture == nullptr) continue;
+    if (!fastSamplable(*texture)) return false;
+    fast->levels[s].prepare(plan.stages[s]);
   }
   std::fill(std::begin(fast->white), std::end(fast->white), 0xFFFFFFFFu);
   std::fill(std::begin(fast->factor), std::end(fast->factor), plan.textureFactor);

@@ -7,6 +7,7 @@
 
 #include "plan.h"
 #include "span_blend.h"
+#include "span_sampler.h"
 #include "triangle_setup.h"
 
 namespace d3d9impl {
@@ -22,6 +23,8 @@ struct FastSpan {
   // Stage arguments that are constants, as whole chunks.
   alignas(16) Chunk white;
   alignas(16) Chunk factor;
+  // The levels of each stage that reads a texture.
+  StageLevels levels[limits::kMaxTextureStages];
 };
 
 // False when the draw needs the reference path (no word form of a texture).
