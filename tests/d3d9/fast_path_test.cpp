@@ -283,10 +283,11 @@ TEST_F(FastPathTest, FullScreenPassesOfTheShowGiveTheReferenceBits) {
   EXPECT_EQ(render(draws, false, 3), expected) << "SSE2 only";
 }
 
-TEST_F(FastPathTest, MagnifiedRowsAcrossWrapSeamsAndClampedEdges) {
-  // Quads whose rows keep to one texel row, each pixel at most a texel on
-  // from the last: the 256-bit filter reads such runs from whole rows of
-  // texels, except where a vector's texels wrap round or are clamped.
+TEST_F(FastPathTest, OneTexelRowRunsAcrossWrapSeamsAndClampedEdges) {
+  // Quads whose rows keep to one texel row, each pixel at most two texels
+  // on from the last (magnified, and down to a 2:1 copy's halving): the
+  // 256-bit filter reads such runs from whole rows of texels, except where
+  // a vector's texels wrap round or are clamped.
   const UINT width = 157;
   target(width, 61);
   Random r(31);
@@ -294,13 +295,21 @@ TEST_F(FastPathTest, MagnifiedRowsAcrossWrapSeamsAndClampedEdges) {
   std::vector<Draw> draws;
   for (int i = 0; i < 48; ++i) {
     Draw d = randomDraw(r, static_cast<int>(textures.size()));
+    // Half of them on the widest texture, whose rows have room for whole
+    // vectors' texels between the seams.
+    if (i % 2 == 0) d.texture[0] = 0;
     D3DSURFACE_DESC desc;
     textures[static_cast<std::size_t>(d.texture[0])]->GetLevelDesc(0, &desc);
     const float x0 = r.uniform(-1.2f, 0.2f), x1 = r.uniform(x0 + 0.3f, 1.2f);
     const float y0 = r.uniform(-1.2f, 0.0f), y1 = r.uniform(0.1f, 1.2f);
     const float pixels = (x1 - x0) * 0.5f * static_cast<float>(width);
-    // One quad in four as close to a texel a pixel as the floats allow.
-    const float texels = pixels * (r.below(4) == 0 ? 1.0f : r.uniform(0.05f, 1.0f));
+    // One quad in four as close to a texel a pixel as the floats allow, one
+    // in four to two texels a pixel; those sample the first level, as a
+    // render target without levels below it is.
+    const int kind = static_cast<int>(r.below(4));
+    const float ratio =
+        kind == 0 ? 1.0f : (kind == 1 ? 2.0f : r.uniform(0.05f, kind == 2 ? 1.0f : 2.0f));
+    const float texels = pixels * ratio;
     const float u0 = r.uniform(-2.0f, 2.0f), u1 = u0 + texels / static_cast<float>(desc.Width);
     const float v0 = r.uniform(-1.5f, 2.5f), v1 = r.uniform(-1.5f, 2.5f);
     const DWORD c = r.word();
@@ -310,14 +319,19 @@ TEST_F(FastPathTest, MagnifiedRowsAcrossWrapSeamsAndClampedEdges) {
                    D3DTOP_MODULATE,   D3DTA_TEXTURE, D3DTA_DIFFUSE};
     d.stages[1].colorOp = D3DTOP_DISABLE;
     d.mag = d.min = D3DTEXF_LINEAR;
+    if (ratio > 1.0f) d.mip = D3DTEXF_NONE;
     d.transform = false;
     draws.push_back(d);
   }
-  const std::vector<std::uint32_t> expected = render(draws, true, 1);
-  EXPECT_EQ(render(draws, false, 1), expected);
-  EXPECT_EQ(render(draws, false, 2), expected) << "two threads";
-  d3d9port::setWideVectors(false);
-  EXPECT_EQ(render(draws, false, 1), expected) << "SSE2 only";
+  // Each quad on its own: a later one would cover an earlier one's faults.
+  for (std::size_t i = 0; i < draws.size(); ++i) {
+    const std::vector<std::uint32_t> expected = render({draws[i]}, true, 1);
+    EXPECT_EQ(render({draws[i]}, false, 1), expected) << "quad " << i;
+    EXPECT_EQ(render({draws[i]}, false, 2), expected) << "quad " << i << ", two threads";
+    d3d9port::setWideVectors(false);
+    EXPECT_EQ(render({draws[i]}, false, 1), expected) << "quad " << i << ", SSE2 only";
+    d3d9port::setWideVectors(true);
+  }
 }
 
 TEST_F(FastPathTest, NarrowTexturesAreReadAfreshAfterEachLock) {

@@ -190,6 +190,44 @@ VK_AVX2 void magnifyRow(const LevelLanes& l, const Level& level, __m256i s, __m2
   }
 }
 
+// row[index[k]] for eight indices 0..15.
+VK_AVX2 inline __m256i texels16(const std::uint32_t* row, __m256i index) {
+  const __m256i low = texels8(row, index);
+  const __m256i high = texels8(row + 8, index);  // the permute reads index mod 8
+  return _mm256_blendv_epi8(low, high, _mm256_cmpgt_epi32(index, _mm256_set1_epi32(7)));
+}
+
+// magnifyRow for runs of up to two texels a pixel (65536 < ds <= 131072,
+// a 2:1 copy's): the eight pixels of a vector read texels i..i+15 of both
+// rows, from four loads a row.
+template <bool kClampU, bool kClampV>
+VK_AVX2 void halveRow(const LevelLanes& l, const Level& level, __m256i s, __m256i t,
+                      std::int32_t first, std::int32_t ds, int n, std::uint32_t* out) {
+  const int j = static_cast<int>(_mm256_cvtsi256_si32(t)) >> 16;
+  const std::uint32_t* upper = level.row(addressOne<kClampV>(j, level.h));
+  const std::uint32_t* lower = level.row(addressOne<kClampV>(j + 1, level.h));
+  const __m256i ds8 = _mm256_set1_epi32(ds * 8);
+  std::int32_t s0 = first;  // lane 0's coordinate
+  for (int k = 0; k < n; k += 8) {
+    const int i = s0 >> 16;
+    const int x = addressOne<kClampU>(i, level.w);
+    // As magnifyRow's condition, for texels x..x+16: the filter uses up to
+    // x+15 (an index is at most 14), the second loads read one further.
+    const bool direct = (!kClampU || x == i) && x + 16 <= level.w - 1;
+    __m256i sample;
+    if (direct) {
+      const __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(s, 16), _mm256_set1_epi32(i));
+      sample = filter8(texels16(upper + x, index), texels16(upper + x + 1, index),
+                       texels16(lower + x, index), texels16(lower + x + 1, index), s, t);
+    } else {
+      sample = sample8<kClampU, kClampV>(l, s, t);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), sample);
+    s = _mm256_add_epi32(s, ds8);
+    s0 += ds * 8;
+  }
+}
+
 template <bool kClampU, bool kClampV>
 VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t* out) {
   // Eight lanes of 32 bits hold every coordinate of the run (the padding
@@ -208,6 +246,11 @@ VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t*
   if (a.dt == 0 && a.ds >= 0 && a.ds <= 65536) {
     magnifyRow<kClampU, kClampV>(l, level, s, t, static_cast<std::int32_t>(a.s0),
                                  static_cast<std::int32_t>(a.ds), n, out);
+    return true;
+  }
+  if (a.dt == 0 && a.ds > 65536 && a.ds <= 131072) {
+    halveRow<kClampU, kClampV>(l, level, s, t, static_cast<std::int32_t>(a.s0),
+                               static_cast<std::int32_t>(a.ds), n, out);
     return true;
   }
   const __m256i ds8 = _mm256_set1_epi32(static_cast<int>(a.ds * 8));
