@@ -1,10 +1,11 @@
 #include "span_sampler_wide.h"
 
-#include <d3d9_port.h>
 #include <immintrin.h>
 
 #include <cstdint>
 #include <limits>
+
+#include "wide_vectors.h"
 
 namespace d3d9impl {
 
@@ -12,8 +13,6 @@ namespace {
 
 using Level = StageSampler::Level;
 using Steps = StageSampler::Steps;
-
-#define VK_AVX2 __attribute__((target("avx2")))
 
 // Texel index of integer coordinates i on an axis of size lanes.
 template <bool kClamp>
@@ -274,21 +273,16 @@ VK_AVX2 void bilinearPoints8(const Level& level, const std::int32_t* s, const st
   }
 }
 
-bool hasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
 }  // namespace
 
 WideFilter wideBilinear(bool clampU, bool clampV) {
-  if (!d3d9port::wideVectors() || !hasAvx2()) return nullptr;
+  if (!useWideVectors()) return nullptr;
   if (clampU) return clampV ? bilinear8<true, true> : bilinear8<true, false>;
   return clampV ? bilinear8<false, true> : bilinear8<false, false>;
 }
 
 WidePointsFilter wideBilinearPoints(bool clampU, bool clampV) {
-  if (!d3d9port::wideVectors() || !hasAvx2()) return nullptr;
+  if (!useWideVectors()) return nullptr;
   if (clampU) return clampV ? bilinearPoints8<true, true> : bilinearPoints8<true, false>;
   return clampV ? bilinearPoints8<false, true> : bilinearPoints8<false, false>;
 }
