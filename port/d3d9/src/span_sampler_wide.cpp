@@ -118,15 +118,13 @@ VK_AVX2 inline __m256i sample8(const LevelLanes& l, __m256i s, __m256i t) {
 
 // The filter of eight pixels from their four texels (t00 t10 on the upper
 // row, t01 t11 below) and their 16.16 coordinates.
-VK_AVX2 inline __m256i filter8(__m256i t00, __m256i t10, __m256i t01, __m256i t11, __m256i s,
-                               __m256i t) {
-  const __m256i low = _mm256_set1_epi32(255);
+// filter8 with each pixel's vertical weights given: the (256 - fv, fv)
+// pairs of pixels 0 and 4 over their 128-bit halves in w0, 1 and 5 in w1,
+// and so on.
+VK_AVX2 inline __m256i filterWeighted(__m256i t00, __m256i t10, __m256i t01, __m256i t11, __m256i s,
+                                      __m256i w0, __m256i w1, __m256i w2, __m256i w3) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i fu = _mm256_and_si256(_mm256_srai_epi32(s, 8), low);
-  const __m256i fv = _mm256_and_si256(_mm256_srai_epi32(t, 8), low);
-  // (256 - fv, fv) pairs, one per pixel, then each pixel's pair over its lane.
-  const __m256i wv =
-      _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(256), fv), _mm256_slli_epi32(fv, 16));
+  const __m256i fu = _mm256_and_si256(_mm256_srai_epi32(s, 8), _mm256_set1_epi32(255));
   const __m256i fuLo = spreadLo(fu), fuHi = spreadHi(fu);
   const __m256i topLo =
       across(_mm256_unpacklo_epi8(t00, zero), _mm256_unpacklo_epi8(t10, zero), fuLo);
@@ -136,11 +134,21 @@ VK_AVX2 inline __m256i filter8(__m256i t00, __m256i t10, __m256i t01, __m256i t1
       across(_mm256_unpacklo_epi8(t01, zero), _mm256_unpacklo_epi8(t11, zero), fuLo);
   const __m256i bottomHi =
       across(_mm256_unpackhi_epi8(t01, zero), _mm256_unpackhi_epi8(t11, zero), fuHi);
-  const __m256i lo =
-      down(topLo, bottomLo, _mm256_shuffle_epi32(wv, 0x00), _mm256_shuffle_epi32(wv, 0x55));
-  const __m256i hi =
-      down(topHi, bottomHi, _mm256_shuffle_epi32(wv, 0xAA), _mm256_shuffle_epi32(wv, 0xFF));
-  return _mm256_packus_epi16(lo, hi);
+  return _mm256_packus_epi16(down(topLo, bottomLo, w0, w1), down(topHi, bottomHi, w2, w3));
+}
+
+// The (256 - fv, fv) pair of each pixel from its 16.16 coordinate t.
+VK_AVX2 inline __m256i verticalPairs(__m256i t) {
+  const __m256i fv = _mm256_and_si256(_mm256_srai_epi32(t, 8), _mm256_set1_epi32(255));
+  return _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(256), fv), _mm256_slli_epi32(fv, 16));
+}
+
+VK_AVX2 inline __m256i filter8(__m256i t00, __m256i t10, __m256i t01, __m256i t11, __m256i s,
+                               __m256i t) {
+  const __m256i wv = verticalPairs(t);
+  return filterWeighted(t00, t10, t01, t11, s, _mm256_shuffle_epi32(wv, 0x00),
+                        _mm256_shuffle_epi32(wv, 0x55), _mm256_shuffle_epi32(wv, 0xAA),
+                        _mm256_shuffle_epi32(wv, 0xFF));
 }
 
 // Texel index of integer coordinate i on an axis of size n (scalar).
@@ -169,6 +177,8 @@ VK_AVX2 void magnifyRow(const LevelLanes& l, const Level& level, __m256i s, __m2
   const std::uint32_t* lower = level.row(addressOne<kClampV>(j + 1, level.h));
   const __m256i ds8 = _mm256_set1_epi32(ds * 8);
   std::int32_t s0 = first;  // lane 0's coordinate
+  // One texel row: every pixel has the same vertical weights.
+  const __m256i wv = verticalPairs(t);
   for (int k = 0; k < n; k += 8) {
     const int i = s0 >> 16;
     const int x = addressOne<kClampU>(i, level.w);
@@ -178,8 +188,9 @@ VK_AVX2 void magnifyRow(const LevelLanes& l, const Level& level, __m256i s, __m2
     __m256i sample;
     if (direct) {
       const __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(s, 16), _mm256_set1_epi32(i));
-      sample = filter8(texels8(upper + x, index), texels8(upper + x + 1, index),
-                       texels8(lower + x, index), texels8(lower + x + 1, index), s, t);
+      sample = filterWeighted(texels8(upper + x, index), texels8(upper + x + 1, index),
+                              texels8(lower + x, index), texels8(lower + x + 1, index), s, wv, wv,
+                              wv, wv);
     } else {
       sample = sample8<kClampU, kClampV>(l, s, t);
     }
@@ -207,6 +218,8 @@ VK_AVX2 void halveRow(const LevelLanes& l, const Level& level, __m256i s, __m256
   const std::uint32_t* lower = level.row(addressOne<kClampV>(j + 1, level.h));
   const __m256i ds8 = _mm256_set1_epi32(ds * 8);
   std::int32_t s0 = first;  // lane 0's coordinate
+  // One texel row: every pixel has the same vertical weights.
+  const __m256i wv = verticalPairs(t);
   for (int k = 0; k < n; k += 8) {
     const int i = s0 >> 16;
     const int x = addressOne<kClampU>(i, level.w);
@@ -216,8 +229,9 @@ VK_AVX2 void halveRow(const LevelLanes& l, const Level& level, __m256i s, __m256
     __m256i sample;
     if (direct) {
       const __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(s, 16), _mm256_set1_epi32(i));
-      sample = filter8(texels16(upper + x, index), texels16(upper + x + 1, index),
-                       texels16(lower + x, index), texels16(lower + x + 1, index), s, t);
+      sample = filterWeighted(texels16(upper + x, index), texels16(upper + x + 1, index),
+                              texels16(lower + x, index), texels16(lower + x + 1, index), s, wv, wv,
+                              wv, wv);
     } else {
       sample = sample8<kClampU, kClampV>(l, s, t);
     }
