@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "span_sampler.h"
+#include "span_stages_wide.h"
+#include "wide_vectors.h"
 
 namespace d3d9impl {
 
@@ -91,7 +93,11 @@ struct StageRun {
     }
     if ((arg & (D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE)) == 0) return in;
     std::uint32_t* out = scratch.next();
-    modify(arg, in, n, out);
+    if (fast.wide) {
+      modifyWide(arg, in, n, out);
+    } else {
+      modify(arg, in, n, out);
+    }
     return out;
   }
 
@@ -101,7 +107,11 @@ struct StageRun {
     const std::uint32_t* a = argument(arg1);
     const std::uint32_t* b = argument(arg2);
     std::uint32_t* out = scratch.next();
-    operate(op, a, b, n, out);
+    if (fast.wide) {
+      operateWide(op, a, b, n, out);
+    } else {
+      operate(op, a, b, n, out);
+    }
     return out;
   }
 
@@ -113,7 +123,11 @@ struct StageRun {
         same ? colour : result(stage.alphaOp, stage.alphaArg1, stage.alphaArg2);
     if (alpha == colour) return colour;
     std::uint32_t* out = scratch.next();
-    merge(colour, alpha, n, out);
+    if (fast.wide) {
+      mergeWide(colour, alpha, n, out);
+    } else {
+      merge(colour, alpha, n, out);
+    }
     return out;
   }
 };
@@ -167,6 +181,7 @@ bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast) {
   std::fill(std::begin(fast->white), std::end(fast->white), 0xFFFFFFFFu);
   std::fill(std::begin(fast->factor), std::end(fast->factor), plan.textureFactor);
   fast->store = chooseStore(plan, &fast->target);
+  fast->wide = useWideVectors();
   return true;
 }
 

@@ -20,6 +20,7 @@ using Chunk = std::uint32_t[kChunk];
 struct FastSpan {
   StoreSpan store = nullptr;
   StoreTarget target{};
+  bool wide = false;  // the stage operations eight pixels at a time
   // Stage arguments that are constants, as whole chunks.
   alignas(16) Chunk white;
   alignas(16) Chunk factor;
