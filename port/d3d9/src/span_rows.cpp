@@ -34,34 +34,4 @@ RowWalker::RowWalker(const Triangle& t, int y) : minX_(t.minX), maxX_(t.maxX) {
   }
 }
 
-void RowWalker::step(Bound& b) {
-  b.q += b.stepQ;
-  b.r += b.stepR;
-  const bool carry = b.r >= b.d;
-  b.r -= carry ? b.d : 0;
-  b.q += carry ? 1 : 0;
-}
-
-bool RowWalker::next(int* x0, int* x1) {
-  std::int64_t lo = minX_, hi = maxX_;
-  bool covered = true;
-  for (int i = 0; i < flatCount_; ++i) {
-    Flat& f = flats_[i];
-    covered = covered && f.c >= f.bias;
-    f.c += f.step;
-  }
-  for (int i = 0; i < lowerCount_; ++i) {
-    lo = std::max(lo, -lower_[i].q);
-    step(lower_[i]);
-  }
-  for (int i = 0; i < upperCount_; ++i) {
-    hi = std::min(hi, upper_[i].q);
-    step(upper_[i]);
-  }
-  if (!covered || lo > hi) return false;
-  *x0 = static_cast<int>(lo);
-  *x1 = static_cast<int>(hi) + 1;
-  return true;
-}
-
 }  // namespace d3d9impl

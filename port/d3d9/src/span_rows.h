@@ -4,6 +4,7 @@
 // row; quotient and remainder are stepped exactly instead.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "triangle_setup.h"
@@ -36,5 +37,35 @@ class RowWalker {
   int lowerCount_ = 0, upperCount_ = 0, flatCount_ = 0;
   std::int64_t minX_, maxX_;
 };
+
+inline void RowWalker::step(Bound& b) {
+  b.q += b.stepQ;
+  b.r += b.stepR;
+  const bool carry = b.r >= b.d;
+  b.r -= carry ? b.d : 0;
+  b.q += carry ? 1 : 0;
+}
+
+inline bool RowWalker::next(int* x0, int* x1) {
+  std::int64_t lo = minX_, hi = maxX_;
+  bool covered = true;
+  for (int i = 0; i < flatCount_; ++i) {
+    Flat& f = flats_[i];
+    covered = covered && f.c >= f.bias;
+    f.c += f.step;
+  }
+  for (int i = 0; i < lowerCount_; ++i) {
+    lo = std::max(lo, -lower_[i].q);
+    step(lower_[i]);
+  }
+  for (int i = 0; i < upperCount_; ++i) {
+    hi = std::min(hi, upper_[i].q);
+    step(upper_[i]);
+  }
+  if (!covered || lo > hi) return false;
+  *x0 = static_cast<int>(lo);
+  *x1 = static_cast<int>(hi) + 1;
+  return true;
+}
 
 }  // namespace d3d9impl
