@@ -28,13 +28,15 @@ class ListedShader {
                const StageSampler* const* samplers)
       : fast_(fast), plan_(plan), t_(t), samplers_(samplers) {
     if (t.flatColour) std::fill(std::begin(diffuse_), std::end(diffuse_), t.flat);
+    for (int s = 0; s < plan.stageCount; ++s) {
+      if (samplers[s] != nullptr) sampled_[sampledCount_++] = s;
+    }
   }
 
   void shade(int y0, int y1) {
     listed_.narrow = true;
-    for (int s = 0; s < plan_.stageCount; ++s) {
-      if (samplers_[s] != nullptr && !samplers_[s]->fitsNarrow(t_.minX, t_.maxX, y0, y1))
-        listed_.narrow = false;
+    for (int i = 0; i < sampledCount_; ++i) {
+      if (!samplers_[sampled_[i]]->fitsNarrow(t_.minX, t_.maxX, y0, y1)) listed_.narrow = false;
     }
     RowWalker rows(t_, y0);
     if (listed_.narrow) {
@@ -57,14 +59,15 @@ class ListedShader {
         if (!rows.next(&x0[count], &x1[count])) continue;
         ys[count++] = y;
       }
-      for (int s = 0; s < plan_.stageCount; ++s) {
-        if (samplers_[s] != nullptr) samplers_[s]->starts(x0, ys, count, &starts[s]);
+      for (int i = 0; i < sampledCount_; ++i) {
+        const int s = sampled_[i];
+        samplers_[s]->starts(x0, ys, count, &starts[s]);
       }
       for (int r = 0; r < count; ++r) {
         list(x0[r], x1[r], ys[r], [&](int first, int n, int at) {
-          for (int s = 0; s < plan_.stageCount; ++s) {
-            if (samplers_[s] != nullptr)
-              samplers_[s]->listNarrow(starts[s], r, first, n, &listed_.points[s], at);
+          for (int i = 0; i < sampledCount_; ++i) {
+            const int s = sampled_[i];
+            samplers_[s]->listNarrow(starts[s], r, first, n, &listed_.points[s], at);
           }
         });
       }
@@ -76,8 +79,9 @@ class ListedShader {
       int x0, x1;
       if (!rows.next(&x0, &x1)) continue;
       list(x0, x1, y, [&](int first, int n, int at) {
-        for (int s = 0; s < plan_.stageCount; ++s) {
-          if (samplers_[s] != nullptr) samplers_[s]->list(x0, y, first, n, &listed_.wide[s], at);
+        for (int i = 0; i < sampledCount_; ++i) {
+          const int s = sampled_[i];
+          samplers_[s]->list(x0, y, first, n, &listed_.wide[s], at);
         }
       });
     }
@@ -143,6 +147,8 @@ class ListedShader {
   const DrawPlan& plan_;
   const Triangle& t_;
   const StageSampler* const* samplers_;
+  int sampled_[kListedStages];  // the stages that read a texture
+  int sampledCount_ = 0;
   alignas(16) Chunk texels_[kListedStages];
   alignas(16) Chunk diffuse_;
   alignas(16) Chunk below_;
