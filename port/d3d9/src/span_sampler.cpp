@@ -246,6 +246,8 @@ void mixSpan(std::uint32_t* out, const std::uint32_t* second, unsigned weight, i
 }  // namespace
 
 void StageLevels::prepare(const StagePlan& stage) {
+  mix_ = wideMix();
+  if (mix_ == nullptr) mix_ = mixSpan;
   for (UINT i = 0; i < stage.texture->levelCount(); ++i) {
     // fastSamplable made sure the word form exists.
     const Image& image = *stage.texture->wordLevel(i);
@@ -270,7 +272,8 @@ StageSampler::StageSampler(const StageLevels& levels, const StageSetup& setup)
     : setup_(setup),
       shift_(setup.linear ? 0.5 : 0.0),  // bilinear filters around texel centres
       passes_(setup.level1 < 0 ? 1 : 2),
-      weight_(static_cast<unsigned>(setup.mipWeight)) {
+      weight_(static_cast<unsigned>(setup.mipWeight)),
+      mix_(levels.mix()) {
   for (int i = 0; i < passes_; ++i) {
     const LevelPlan& l = levels.level(i == 0 ? setup.level0 : setup.level1);
     Pass& p = pass_[i];
@@ -357,7 +360,7 @@ void StageSampler::samplePoints(const Points& points, int n, std::uint32_t* out)
     }
     finish(p, n, to);
   }
-  if (passes_ == 2) mixSpan(out, second, weight_, n);
+  if (passes_ == 2) mix_(out, second, weight_, n);
 }
 
 namespace {
@@ -432,7 +435,7 @@ void StageSampler::sampleNarrow(NarrowPoints* points, int n, std::uint32_t* out)
     p.widePoints(p.level, points->s[i], points->t[i], n, to);
     finish(p, n, to);
   }
-  if (passes_ == 2) mixSpan(out, second, weight_, n);
+  if (passes_ == 2) mix_(out, second, weight_, n);
 }
 
 void StageSampler::sample(int x0, int y, int n, std::uint32_t* out) const {
@@ -440,7 +443,7 @@ void StageSampler::sample(int x0, int y, int n, std::uint32_t* out) const {
   if (passes_ == 1) return;
   alignas(16) std::uint32_t second[64];
   run(pass_[1], x0, y, n, second);
-  mixSpan(out, second, weight_, n);
+  mix_(out, second, weight_, n);
 }
 
 bool fastSamplable(const Texture& texture) {

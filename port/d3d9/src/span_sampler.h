@@ -94,6 +94,10 @@ class StageSampler {
                                 std::uint32_t*);
   using WidePoints = void (*)(const Level&, const std::int32_t*, const std::int32_t*, int,
                               std::uint32_t*);
+  // out[k] = the blend of out[k] and second[k], weight (0..255) of second:
+  // the trilinear mix of two levels' samples, k < n rounded up to a
+  // multiple of 4.
+  using Mix = void (*)(std::uint32_t* out, const std::uint32_t* second, unsigned weight, int n);
 
  private:
   struct Pass {
@@ -119,6 +123,7 @@ class StageSampler {
   Pass pass_[2];
   int passes_;
   unsigned weight_;
+  Mix mix_;
 };
 
 // The filters of one level of a stage's texture, with and without bilinear
@@ -138,9 +143,11 @@ class StageLevels {
   // The stage must have a texture that fastSamplable takes.
   void prepare(const StagePlan& stage);
   const LevelPlan& level(int index) const { return levels_[index]; }
+  StageSampler::Mix mix() const { return mix_; }
 
  private:
   LevelPlan levels_[limits::kMaxLevels];
+  StageSampler::Mix mix_;
 };
 
 inline void StageSampler::listNarrow(const Starts& starts, int r, int first, int n,

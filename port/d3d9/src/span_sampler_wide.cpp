@@ -287,7 +287,48 @@ VK_AVX2 void bilinearPoints8(const Level& level, const std::int32_t* s, const st
   }
 }
 
+// (256 - w) a + w b, rounded, on every byte: mixSpan's (span_sampler.cpp).
+VK_AVX2 inline __m256i mixed8(__m256i a, __m256i b, __m256i wa, __m256i wb) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i half = _mm256_set1_epi16(128);
+  const __m256i lo = _mm256_srli_epi16(
+      _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), wa),
+                                        _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), wb)),
+                       half),
+      8);
+  const __m256i hi = _mm256_srli_epi16(
+      _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), wa),
+                                        _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), wb)),
+                       half),
+      8);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+// mixSpan eight pixels at a time; the last ones four at a time through
+// copies, as mixSpan reads them.
+VK_AVX2 void mix8(std::uint32_t* out, const std::uint32_t* second, unsigned weight, int n) {
+  const __m256i wb = _mm256_set1_epi16(static_cast<short>(weight));
+  const __m256i wa = _mm256_set1_epi16(static_cast<short>(256 - weight));
+  int k = 0;
+  for (; k + 8 <= n; k += 8) {
+    auto* p = reinterpret_cast<__m256i*>(out + k);
+    _mm256_storeu_si256(
+        p, mixed8(_mm256_loadu_si256(p),
+                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(second + k)), wa, wb));
+  }
+  for (; k < n; k += 4) {  // as mixSpan, n rounded up to a multiple of 4
+    alignas(32) std::uint32_t a[8] = {out[k], out[k + 1], out[k + 2], out[k + 3]};
+    alignas(32) std::uint32_t b[8] = {second[k], second[k + 1], second[k + 2], second[k + 3]};
+    const __m256i r = mixed8(_mm256_load_si256(reinterpret_cast<const __m256i*>(a)),
+                             _mm256_load_si256(reinterpret_cast<const __m256i*>(b)), wa, wb);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(a), r);
+    for (int i = 0; i < 4; ++i) out[k + i] = a[i];
+  }
+}
+
 }  // namespace
+
+StageSampler::Mix wideMix() { return useWideVectors() ? mix8 : nullptr; }
 
 WideFilter wideBilinear(bool clampU, bool clampV) {
   if (!useWideVectors()) return nullptr;

@@ -22,4 +22,8 @@ WideFilter wideBilinear(bool clampU, bool clampV);
 using WidePointsFilter = StageSampler::WidePoints;
 WidePointsFilter wideBilinearPoints(bool clampU, bool clampV);
 
+// The trilinear mix of two levels' samples eight pixels at a time; null as
+// above.
+StageSampler::Mix wideMix();
+
 }  // namespace d3d9impl
