@@ -248,6 +248,7 @@ void mixSpan(std::uint32_t* out, const std::uint32_t* second, unsigned weight, i
 void StageLevels::prepare(const StagePlan& stage) {
   mix_ = wideMix();
   if (mix_ == nullptr) mix_ = mixSpan;
+  fourStarts_ = wideStarts();
   for (UINT i = 0; i < stage.texture->levelCount(); ++i) {
     // fastSamplable made sure the word form exists.
     const Image& image = *stage.texture->wordLevel(i);
@@ -273,7 +274,8 @@ StageSampler::StageSampler(const StageLevels& levels, const StageSetup& setup)
       shift_(setup.linear ? 0.5 : 0.0),  // bilinear filters around texel centres
       passes_(setup.level1 < 0 ? 1 : 2),
       weight_(static_cast<unsigned>(setup.mipWeight)),
-      mix_(levels.mix()) {
+      mix_(levels.mix()),
+      fourStarts_(levels.fourStarts()) {
   for (int i = 0; i < passes_; ++i) {
     const LevelPlan& l = levels.level(i == 0 ? setup.level0 : setup.level1);
     Pass& p = pass_[i];
@@ -406,6 +408,13 @@ bool StageSampler::fitsNarrow(int minX, int maxX, int y0, int y1) const {
 }
 
 void StageSampler::starts(const int* x0, const int* y, int count, Starts* out) const {
+  if (fourStarts_ != nullptr) {
+    const bool two = passes_ == 2;
+    const double w[2] = {pass_[0].w, two ? pass_[1].w : 0.0};
+    const double h[2] = {pass_[0].h, two ? pass_[1].h : 0.0};
+    fourStarts_(setup_.u, setup_.v, shift_, w, h, passes_, x0, y, count, out);
+    return;
+  }
   // As start() has them, two runs at a time.
   for (int r = 0; r < count; r += 2) {
     const int q = r + 1 < count ? r + 1 : r;

@@ -98,6 +98,10 @@ class StageSampler {
   // the trilinear mix of two levels' samples, k < n rounded up to a
   // multiple of 4.
   using Mix = void (*)(std::uint32_t* out, const std::uint32_t* second, unsigned weight, int n);
+  // starts() of four runs at a time, where there is one.
+  using FourStarts = void (*)(const Plane& u, const Plane& v, double shift, const double* w,
+                              const double* h, int passes, const int* x0, const int* y, int count,
+                              Starts* out);
 
  private:
   struct Pass {
@@ -124,6 +128,7 @@ class StageSampler {
   int passes_;
   unsigned weight_;
   Mix mix_;
+  FourStarts fourStarts_;
 };
 
 // The filters of one level of a stage's texture, with and without bilinear
@@ -144,10 +149,12 @@ class StageLevels {
   void prepare(const StagePlan& stage);
   const LevelPlan& level(int index) const { return levels_[index]; }
   StageSampler::Mix mix() const { return mix_; }
+  StageSampler::FourStarts fourStarts() const { return fourStarts_; }
 
  private:
   LevelPlan levels_[limits::kMaxLevels];
   StageSampler::Mix mix_;
+  StageSampler::FourStarts fourStarts_;
 };
 
 inline void StageSampler::listNarrow(const Starts& starts, int r, int first, int n,

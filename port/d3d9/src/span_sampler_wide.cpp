@@ -2,6 +2,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -326,7 +327,51 @@ VK_AVX2 void mix8(std::uint32_t* out, const std::uint32_t* second, unsigned weig
   }
 }
 
+// roundToInt64 of four values known to lie well inside 32 bits, as the
+// narrow starts' roundPair (span_sampler.cpp) has it.
+VK_AVX2 inline __m128i round4(__m256d x) {
+  const __m128i i = _mm256_cvttpd_epi32(x);  // truncates
+  const __m256d rest = _mm256_sub_pd(x, _mm256_cvtepi32_pd(i));
+  const __m256d one = _mm256_set1_pd(1.0);
+  const __m256d up = _mm256_and_pd(_mm256_cmp_pd(rest, _mm256_set1_pd(0.5), _CMP_GE_OQ), one);
+  const __m256d down = _mm256_and_pd(_mm256_cmp_pd(rest, _mm256_set1_pd(-0.5), _CMP_LE_OQ), one);
+  return _mm_add_epi32(i, _mm256_cvttpd_epi32(_mm256_sub_pd(up, down)));
+}
+
+// Plane::at of four points, in the same order of operations.
+VK_AVX2 inline __m256d plane4(const Plane& p, __m256d x, __m256d y) {
+  return _mm256_add_pd(_mm256_add_pd(_mm256_set1_pd(p.a0), _mm256_mul_pd(_mm256_set1_pd(p.ax), x)),
+                       _mm256_mul_pd(_mm256_set1_pd(p.ay), y));
+}
+
+static_assert(StageSampler::kRuns % 4 == 0, "the starts are found four runs at a time");
+
+VK_AVX2 void starts4(const Plane& u, const Plane& v, double shift, const double* w, const double* h,
+                     int passes, const int* x0, const int* y, int count,
+                     StageSampler::Starts* out) {
+  const __m256d shifts = _mm256_set1_pd(shift), unit = _mm256_set1_pd(65536.0);
+  for (int r = 0; r < count; r += 4) {
+    // Lanes past the last run repeat it.
+    const int last = count - 1;
+    const int a = r, b = std::min(r + 1, last), c = std::min(r + 2, last),
+              d = std::min(r + 3, last);
+    const __m256d xs = _mm256_setr_pd(x0[a], x0[b], x0[c], x0[d]);
+    const __m256d ys = _mm256_setr_pd(y[a], y[b], y[c], y[d]);
+    const __m256d pu = plane4(u, xs, ys), pv = plane4(v, xs, ys);
+    for (int i = 0; i < passes; ++i) {
+      const __m256d s =
+          _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(pu, _mm256_set1_pd(w[i])), shifts), unit);
+      const __m256d t =
+          _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(pv, _mm256_set1_pd(h[i])), shifts), unit);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out->s[i] + r), round4(s));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out->t[i] + r), round4(t));
+    }
+  }
+}
+
 }  // namespace
+
+StageSampler::FourStarts wideStarts() { return useWideVectors() ? starts4 : nullptr; }
 
 StageSampler::Mix wideMix() { return useWideVectors() ? mix8 : nullptr; }
 

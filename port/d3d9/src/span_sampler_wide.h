@@ -22,6 +22,11 @@ WideFilter wideBilinear(bool clampU, bool clampV);
 using WidePointsFilter = StageSampler::WidePoints;
 WidePointsFilter wideBilinearPoints(bool clampU, bool clampV);
 
+// StageSampler::starts four runs at a time: the runs starting at (x0[r],
+// y[r]), r < count, on planes u and v, for passes of level sizes w[i] x
+// h[i]; null as above.
+StageSampler::FourStarts wideStarts();
+
 // The trilinear mix of two levels' samples eight pixels at a time; null as
 // above.
 StageSampler::Mix wideMix();
