@@ -3,6 +3,7 @@
 
 #include <d3d9.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace d3d9impl {
@@ -41,6 +42,26 @@ inline std::uint32_t decodeTexel(D3DFORMAT format, const std::uint8_t* p) {
     }
     default:
       return 0xFF000000u;
+  }
+}
+
+// decodeTexel of n texels of one format, the format looked at once: the
+// loops are simple enough for the compiler to vectorise.
+// bytes: the format's size of a texel.
+inline void decodeRow(D3DFORMAT format, UINT bytes, const std::uint8_t* from, std::size_t n,
+                      std::uint32_t* to) {
+  switch (format) {
+    case D3DFMT_L8:
+      for (std::size_t x = 0; x < n; ++x) to[x] = 0xFF000000u | from[x] * 0x010101u;
+      return;
+    case D3DFMT_A8L8:
+      for (std::size_t x = 0; x < n; ++x) {
+        to[x] = (static_cast<std::uint32_t>(from[2 * x + 1]) << 24) | from[2 * x] * 0x010101u;
+      }
+      return;
+    default:
+      for (std::size_t x = 0; x < n; ++x) to[x] = decodeTexel(format, from + x * bytes);
+      return;
   }
 }
 

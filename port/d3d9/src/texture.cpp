@@ -65,11 +65,8 @@ const Image* Texture::wordLevel(UINT index) const {
     return nullptr;
   }
   const UINT bytes = level.bytesPerPixel();
-  for (UINT y = 0; y < level.height(); ++y) {
-    const std::uint8_t* from = level.row(y);
-    std::uint32_t* to = copy.image->row32(y);
-    for (UINT x = 0; x < level.width(); ++x) to[x] = decodeTexel(level.format(), from + x * bytes);
-  }
+  for (UINT y = 0; y < level.height(); ++y)
+    decodeRow(level.format(), bytes, level.row(y), level.width(), copy.image->row32(y));
   copy.writes = level.writes;
   return copy.image.get();
 }
