@@ -165,42 +165,6 @@ VK_AVX2 inline __m256i texels8(const std::uint32_t* row, __m256i index) {
                                      index);
 }
 
-// A run along one texel row, each pixel at most one texel on from the last
-// (dt 0, 0 <= ds <= 65536): the eight pixels of a vector then read texels
-// i..i+8 of both rows, i their first one's, which two loads a row and
-// in-register permutes fetch without a gather. Vectors whose texels reach
-// an edge (wrapped round or clamped) are gathered as elsewhere.
-template <bool kClampU, bool kClampV>
-VK_AVX2 void magnifyRow(const LevelLanes& l, const Level& level, __m256i s, __m256i t,
-                        std::int32_t first, std::int32_t ds, int n, std::uint32_t* out) {
-  const int j = static_cast<int>(_mm256_cvtsi256_si32(t)) >> 16;
-  const std::uint32_t* upper = level.row(addressOne<kClampV>(j, level.h));
-  const std::uint32_t* lower = level.row(addressOne<kClampV>(j + 1, level.h));
-  const __m256i ds8 = _mm256_set1_epi32(ds * 8);
-  std::int32_t s0 = first;  // lane 0's coordinate
-  // One texel row: every pixel has the same vertical weights.
-  const __m256i wv = verticalPairs(t);
-  for (int k = 0; k < n; k += 8) {
-    const int i = s0 >> 16;
-    const int x = addressOne<kClampU>(i, level.w);
-    // Direct when texels x..x+8 lie inside the row unchanged: for CLAMP, i
-    // itself is inside (not clamped); for WRAP, x is i wrapped once.
-    const bool direct = (!kClampU || x == i) && x + 8 <= level.w - 1;
-    __m256i sample;
-    if (direct) {
-      const __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(s, 16), _mm256_set1_epi32(i));
-      sample = filterWeighted(texels8(upper + x, index), texels8(upper + x + 1, index),
-                              texels8(lower + x, index), texels8(lower + x + 1, index), s, wv, wv,
-                              wv, wv);
-    } else {
-      sample = sample8<kClampU, kClampV>(l, s, t);
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), sample);
-    s = _mm256_add_epi32(s, ds8);
-    s0 += ds * 8;
-  }
-}
-
 // row[index[k]] for eight indices 0..15.
 VK_AVX2 inline __m256i texels16(const std::uint32_t* row, __m256i index) {
   const __m256i low = texels8(row, index);
@@ -208,12 +172,26 @@ VK_AVX2 inline __m256i texels16(const std::uint32_t* row, __m256i index) {
   return _mm256_blendv_epi8(low, high, _mm256_cmpgt_epi32(index, _mm256_set1_epi32(7)));
 }
 
-// magnifyRow for runs of up to two texels a pixel (65536 < ds <= 131072,
-// a 2:1 copy's): the eight pixels of a vector read texels i..i+15 of both
-// rows, from four loads a row.
-template <bool kClampU, bool kClampV>
-VK_AVX2 void halveRow(const LevelLanes& l, const Level& level, __m256i s, __m256i t,
-                      std::int32_t first, std::int32_t ds, int n, std::uint32_t* out) {
+template <bool kTwo>
+VK_AVX2 inline __m256i texelsAt(const std::uint32_t* row, __m256i index) {
+  if constexpr (kTwo) return texels16(row, index);
+  return texels8(row, index);
+}
+
+// A run along one texel row (dt 0), each pixel at most one texel on from
+// the last (0 <= ds <= 65536, kTwo false) or at most two (65536 < ds <=
+// 131072, a 2:1 copy's, kTwo true): the eight pixels of a vector then read
+// texels i..i+8, or i..i+15, of both rows, i their first one's, which two
+// or four loads a row and in-register permutes fetch without a gather.
+// Vectors whose texels reach an edge (wrapped round or clamped) are
+// gathered as elsewhere.
+template <bool kClampU, bool kClampV, bool kTwo>
+VK_AVX2 void oneRowRun(const LevelLanes& l, const Level& level, __m256i s, __m256i t,
+                       std::int32_t first, std::int32_t ds, int n, std::uint32_t* out) {
+  // The last texel a vector's loads read, from its first: one texel on to
+  // the right of the last that the filter uses (an index is at most 7, or
+  // 14 with two texels a pixel).
+  constexpr int kReach = kTwo ? 16 : 8;
   const int j = static_cast<int>(_mm256_cvtsi256_si32(t)) >> 16;
   const std::uint32_t* upper = level.row(addressOne<kClampV>(j, level.h));
   const std::uint32_t* lower = level.row(addressOne<kClampV>(j + 1, level.h));
@@ -224,15 +202,16 @@ VK_AVX2 void halveRow(const LevelLanes& l, const Level& level, __m256i s, __m256
   for (int k = 0; k < n; k += 8) {
     const int i = s0 >> 16;
     const int x = addressOne<kClampU>(i, level.w);
-    // As magnifyRow's condition, for texels x..x+16: the filter uses up to
-    // x+15 (an index is at most 14), the second loads read one further.
-    const bool direct = (!kClampU || x == i) && x + 16 <= level.w - 1;
+    // Direct when texels x..x+kReach lie inside the row unchanged: for
+    // CLAMP, i itself is inside (not clamped); for WRAP, x is i wrapped once.
+    const bool direct = (!kClampU || x == i) && x + kReach <= level.w - 1;
     __m256i sample;
     if (direct) {
       const __m256i index = _mm256_sub_epi32(_mm256_srai_epi32(s, 16), _mm256_set1_epi32(i));
-      sample = filterWeighted(texels16(upper + x, index), texels16(upper + x + 1, index),
-                              texels16(lower + x, index), texels16(lower + x + 1, index), s, wv, wv,
-                              wv, wv);
+      sample =
+          filterWeighted(texelsAt<kTwo>(upper + x, index), texelsAt<kTwo>(upper + x + 1, index),
+                         texelsAt<kTwo>(lower + x, index), texelsAt<kTwo>(lower + x + 1, index), s,
+                         wv, wv, wv, wv);
     } else {
       sample = sample8<kClampU, kClampV>(l, s, t);
     }
@@ -258,13 +237,13 @@ VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t*
   __m256i t = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(a.t0)),
                                _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.dt))));
   if (a.dt == 0 && a.ds >= 0 && a.ds <= 65536) {
-    magnifyRow<kClampU, kClampV>(l, level, s, t, static_cast<std::int32_t>(a.s0),
-                                 static_cast<std::int32_t>(a.ds), n, out);
+    oneRowRun<kClampU, kClampV, false>(l, level, s, t, static_cast<std::int32_t>(a.s0),
+                                       static_cast<std::int32_t>(a.ds), n, out);
     return true;
   }
   if (a.dt == 0 && a.ds > 65536 && a.ds <= 131072) {
-    halveRow<kClampU, kClampV>(l, level, s, t, static_cast<std::int32_t>(a.s0),
-                               static_cast<std::int32_t>(a.ds), n, out);
+    oneRowRun<kClampU, kClampV, true>(l, level, s, t, static_cast<std::int32_t>(a.s0),
+                                      static_cast<std::int32_t>(a.ds), n, out);
     return true;
   }
   const __m256i ds8 = _mm256_set1_epi32(static_cast<int>(a.ds * 8));
