@@ -93,11 +93,7 @@ struct StageRun {
     }
     if ((arg & (D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE)) == 0) return in;
     std::uint32_t* out = scratch.next();
-    if (fast.wide) {
-      modifyWide(arg, in, n, out);
-    } else {
-      modify(arg, in, n, out);
-    }
+    fast.ops.modify(arg, in, n, out);
     return out;
   }
 
@@ -107,11 +103,7 @@ struct StageRun {
     const std::uint32_t* a = argument(arg1);
     const std::uint32_t* b = argument(arg2);
     std::uint32_t* out = scratch.next();
-    if (fast.wide) {
-      operateWide(op, a, b, n, out);
-    } else {
-      operate(op, a, b, n, out);
-    }
+    fast.ops.operate(op, a, b, n, out);
     return out;
   }
 
@@ -123,11 +115,7 @@ struct StageRun {
         same ? colour : result(stage.alphaOp, stage.alphaArg1, stage.alphaArg2);
     if (alpha == colour) return colour;
     std::uint32_t* out = scratch.next();
-    if (fast.wide) {
-      mergeWide(colour, alpha, n, out);
-    } else {
-      merge(colour, alpha, n, out);
-    }
+    fast.ops.merge(colour, alpha, n, out);
     return out;
   }
 };
@@ -181,7 +169,8 @@ bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast) {
   std::fill(std::begin(fast->white), std::end(fast->white), 0xFFFFFFFFu);
   std::fill(std::begin(fast->factor), std::end(fast->factor), plan.textureFactor);
   fast->store = chooseStore(plan, &fast->target);
-  fast->wide = useWideVectors();
+  fast->ops = useWideVectors() ? StageOps{operateWide, modifyWide, mergeWide}
+                               : StageOps{operate, modify, merge};
   return true;
 }
 

@@ -17,10 +17,21 @@ namespace d3d9impl {
 constexpr int kChunk = 64;
 using Chunk = std::uint32_t[kChunk];
 
+// The stage operations on n pixels (a multiple of 4), four or eight at a
+// time, chosen once per draw: out = a op b for MODULATE(2X, 4X) and ADD;
+// out = the argument modifiers of arg on in; out = colour's colour channels
+// with alpha's alpha.
+struct StageOps {
+  void (*operate)(DWORD op, const std::uint32_t* a, const std::uint32_t* b, int n,
+                  std::uint32_t* out);
+  void (*modify)(DWORD arg, const std::uint32_t* in, int n, std::uint32_t* out);
+  void (*merge)(const std::uint32_t* colour, const std::uint32_t* alpha, int n, std::uint32_t* out);
+};
+
 struct FastSpan {
   StoreSpan store = nullptr;
   StoreTarget target{};
-  bool wide = false;  // the stage operations eight pixels at a time
+  StageOps ops{};
   // Stage arguments that are constants, as whole chunks.
   alignas(16) Chunk white;
   alignas(16) Chunk factor;
