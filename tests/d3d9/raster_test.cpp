@@ -179,6 +179,46 @@ TEST_F(RasterTest, StageOperationsAndArguments) {
   }
 }
 
+// A stage whose result no later stage reads may be skipped, but only then:
+// alpha and colour each count, and so does a colour argument that reads the
+// current alpha.
+TEST_F(RasterTest, EarlierStagesCountWhereverALaterStageReadsThem) {
+  const DWORD a = 0x80402010u, b = 0x11223344u, diffuse = 0xC0FF8000u, factor = 0x40808080u;
+  target(2, 2);
+  device->SetTexture(0, texture(1, 1, {a}));
+  device->SetTexture(1, texture(1, 1, {b}));
+  device->SetRenderState(D3DRS_TEXTUREFACTOR, factor);
+  auto stage = [&](DWORD s, DWORD colourOp, DWORD colour, DWORD alphaOp, DWORD alpha) {
+    device->SetTextureStageState(s, D3DTSS_COLOROP, colourOp);
+    device->SetTextureStageState(s, D3DTSS_COLORARG1, colour);
+    device->SetTextureStageState(s, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    device->SetTextureStageState(s, D3DTSS_ALPHAOP, alphaOp);
+    device->SetTextureStageState(s, D3DTSS_ALPHAARG1, alpha);
+    device->SetTextureStageState(s, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+  };
+  const DWORD select = D3DTOP_SELECTARG1;
+  stage(0, select, D3DTA_TEXTURE, select, D3DTA_TEXTURE);
+
+  stage(1, select, D3DTA_TEXTURE, select, D3DTA_CURRENT);
+  fullScreen(diffuse);
+  EXPECT_EQ(pixels()[0], 0x80223344u) << "alpha alone reads stage 0";
+
+  stage(1, select, D3DTA_CURRENT | D3DTA_ALPHAREPLICATE, select, D3DTA_TEXTURE);
+  fullScreen(diffuse);
+  EXPECT_EQ(pixels()[0], 0x11808080u) << "colour reads stage 0's alpha";
+
+  // Stage 1 reads nothing of stage 0, stage 2 reads stage 1: b x factor.
+  stage(1, select, D3DTA_TEXTURE, select, D3DTA_TEXTURE);
+  stage(2, D3DTOP_MODULATE, D3DTA_CURRENT, D3DTOP_MODULATE, D3DTA_CURRENT);
+  fullScreen(diffuse);
+  EXPECT_EQ(pixels()[0], 0x04111A22u);
+
+  // Stage 2 reads nothing before it: only the factor is left.
+  stage(2, select, D3DTA_TFACTOR, select, D3DTA_DIFFUSE);
+  fullScreen(diffuse);
+  EXPECT_EQ(pixels()[0], 0xC0808080u);
+}
+
 TEST_F(RasterTest, TextureFactorAlphaAsTheWarpGridUsesIt) {
   target(2, 2);
   IDirect3DTexture9* t = texture(1, 1, {0xFFC86400u});

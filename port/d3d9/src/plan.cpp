@@ -1,5 +1,6 @@
 #include "plan.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "texture.h"
@@ -19,6 +20,40 @@ bool readsTexture(DWORD op, DWORD arg1, DWORD arg2) {
     default:
       return one || two;
   }
+}
+
+// Any argument but these reads the colour the stage before left.
+bool readsCurrent(DWORD op, DWORD arg1, DWORD arg2) {
+  auto current = [](DWORD arg) {
+    const DWORD select = arg & D3DTA_SELECTMASK;
+    return select != D3DTA_DIFFUSE && select != D3DTA_TEXTURE && select != D3DTA_TFACTOR;
+  };
+  switch (op) {
+    case D3DTOP_SELECTARG1:
+      return current(arg1);
+    case D3DTOP_SELECTARG2:
+      return current(arg2);
+    default:
+      return current(arg1) || current(arg2);
+  }
+}
+
+// Stages whose result no later stage reads are dropped: the screen quads
+// sample one picture at stage 0 and overwrite it at stage 1, and sampling
+// it for nothing doubled their cost.
+void dropUnreadStages(DrawPlan* plan) {
+  int first = 0;
+  for (int i = plan->stageCount - 1; i > 0; --i) {
+    const StagePlan& s = plan->stages[i];
+    if (!readsCurrent(s.colorOp, s.colorArg1, s.colorArg2) &&
+        !readsCurrent(s.alphaOp, s.alphaArg1, s.alphaArg2)) {
+      first = i;
+      break;
+    }
+  }
+  if (first == 0) return;
+  std::copy(plan->stages + first, plan->stages + plan->stageCount, plan->stages);
+  plan->stageCount -= first;
 }
 
 bool knownOp(DWORD op) { return op >= D3DTOP_SELECTARG1 && op <= D3DTOP_ADD; }
@@ -97,6 +132,7 @@ void buildPlan(const DrawInput& input, DrawPlan* plan) {
     }
     ++plan->stageCount;
   }
+  dropUnreadStages(plan);
 }
 
 }  // namespace d3d9impl
