@@ -1,5 +1,7 @@
 #include "span_listed.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 
 #include "span_rows.h"
@@ -11,16 +13,32 @@ namespace {
 static_assert(kListedWidth <= kChunk, "a listed run must fit one chunk");
 static_assert(StageSampler::kRuns >= 2, "the starts are found two runs at a time");
 
-// The pixels listed so far and where they go. A triangle whose coordinates
-// all fit 32 bits lists them narrow; any other keeps 64 bits.
+// A piece of a row of the target whose pixels are listed one after another.
+struct Run {
+  std::uint32_t* at;
+  int n;
+};
+
+// The pixels listed so far and the runs they go back to. A triangle whose
+// coordinates all fit 32 bits lists them narrow; any other keeps 64 bits.
 struct Listed {
   bool narrow = false;
   StageSampler::Points wide[kListedStages];
   StageSampler::NarrowPoints points[kListedStages];
-  std::uint32_t* where[kChunk];
+  Run runs[kChunk];
   int xs[kChunk], ys[kChunk];
-  int count = 0;
+  int count = 0, runCount = 0;
 };
+
+// Runs are a few pixels long: four at a time, then one at a time.
+inline void copyWords(const std::uint32_t* from, int n, std::uint32_t* to) {
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
+  }
+  for (; k < n; ++k) to[k] = from[k];
+}
 
 class ListedShader {
  public:
@@ -48,28 +66,38 @@ class ListedShader {
   }
 
  private:
-  // Up to kRuns runs at a time: their starts found together, then listed.
+  // Up to kRuns runs at a time: their starts found together, then listed
+  // as many at a time as the list has room for. A run is never split: one
+  // is at most kListedWidth pixels, and the pixels do not depend on which
+  // others share their list.
   void shadeNarrow(RowWalker& rows, int y0, int y1) {
     constexpr int kRuns = StageSampler::kRuns;
-    int x0[kRuns], x1[kRuns], ys[kRuns];
+    int x0[kRuns], n[kRuns], ys[kRuns], at[kRuns];
     StageSampler::Starts starts[kListedStages];
     for (int y = y0; y <= y1;) {
       int count = 0;
       for (; y <= y1 && count < kRuns; ++y) {
-        if (!rows.next(&x0[count], &x1[count])) continue;
+        int x1;
+        if (!rows.next(&x0[count], &x1)) continue;
+        n[count] = x1 - x0[count];
         ys[count++] = y;
       }
       for (int i = 0; i < sampledCount_; ++i) {
         const int s = sampled_[i];
         samplers_[s]->starts(x0, ys, count, &starts[s]);
       }
-      for (int r = 0; r < count; ++r) {
-        list(x0[r], x1[r], ys[r], [&](int first, int n, int at) {
-          for (int i = 0; i < sampledCount_; ++i) {
-            const int s = sampled_[i];
-            samplers_[s]->listNarrow(starts[s], r, first, n, &listed_.points[s], at);
-          }
-        });
+      for (int r0 = 0; r0 < count;) {
+        int r1 = r0;
+        for (; r1 < count && listed_.count + n[r1] <= kChunk; ++r1) {
+          at[r1] = listed_.count;
+          addRun(x0[r1], ys[r1], n[r1]);
+        }
+        for (int i = 0; i < sampledCount_; ++i) {
+          const int s = sampled_[i];
+          samplers_[s]->listNarrow(starts[s], r0, r1, n, at, &listed_.points[s]);
+        }
+        if (r1 < count) flush();
+        r0 = r1;
       }
     }
   }
@@ -78,34 +106,26 @@ class ListedShader {
     for (int y = y0; y <= y1; ++y) {
       int x0, x1;
       if (!rows.next(&x0, &x1)) continue;
-      list(x0, x1, y, [&](int first, int n, int at) {
-        for (int i = 0; i < sampledCount_; ++i) {
-          const int s = sampled_[i];
-          samplers_[s]->list(x0, y, first, n, &listed_.wide[s], at);
-        }
-      });
+      const int n = x1 - x0;
+      if (listed_.count + n > kChunk) flush();
+      for (int i = 0; i < sampledCount_; ++i) {
+        const int s = sampled_[i];
+        samplers_[s]->list(x0, y, n, &listed_.wide[s], listed_.count);
+      }
+      addRun(x0, y, n);
     }
   }
 
-  // Lists the run [x0, x1) of row y, flushing whenever the list fills;
-  // coordinates(first, n, at) lists the samplers' points.
-  template <class Coordinates>
-  void list(int x0, int x1, int y, const Coordinates& coordinates) {
-    std::uint32_t* row = plan_.target->row32(static_cast<UINT>(y));
-    for (int first = 0; first < x1 - x0;) {
-      const int n = std::min(x1 - x0 - first, kChunk - listed_.count);
-      coordinates(first, n, listed_.count);
-      for (int k = 0; k < n; ++k) listed_.where[listed_.count + k] = row + x0 + first + k;
-      if (!t_.flatColour) {
-        for (int k = 0; k < n; ++k) {
-          listed_.xs[listed_.count + k] = x0 + first + k;
-          listed_.ys[listed_.count + k] = y;
-        }
+  // Lists the run [x0, x0 + n) of row y after the pixels listed so far.
+  void addRun(int x0, int y, int n) {
+    listed_.runs[listed_.runCount++] = {plan_.target->row32(static_cast<UINT>(y)) + x0, n};
+    if (!t_.flatColour) {
+      for (int k = 0; k < n; ++k) {
+        listed_.xs[listed_.count + k] = x0 + k;
+        listed_.ys[listed_.count + k] = y;
       }
-      listed_.count += n;
-      first += n;
-      if (listed_.count == kChunk) flush();
     }
+    listed_.count += n;
   }
 
   void flush() {
@@ -137,10 +157,17 @@ class ListedShader {
       diffusePoints(t_, listed_.xs, listed_.ys, padded, diffuse_);
     }
     const std::uint32_t* current = runStages(fast_, plan_, diffuse_, texels_, scratch_, padded);
-    for (int k = 0; k < n; ++k) below_[k] = *listed_.where[k];
+    const Run* runs = listed_.runs;
+    const int runCount = listed_.runCount;
+    for (int r = 0, at = 0; r < runCount; at += runs[r].n, ++r) {
+      copyWords(runs[r].at, runs[r].n, below_ + at);
+    }
     fast_.store(fast_.target, current, below_, n);
-    for (int k = 0; k < n; ++k) *listed_.where[k] = below_[k];
+    for (int r = 0, at = 0; r < runCount; at += runs[r].n, ++r) {
+      copyWords(below_ + at, runs[r].n, runs[r].at);
+    }
     listed_.count = 0;
+    listed_.runCount = 0;
   }
 
   const FastSpan& fast_;

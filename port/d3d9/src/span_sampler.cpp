@@ -324,14 +324,14 @@ void StageSampler::finish(const Pass& p, int n, std::uint32_t* out) const {
   }
 }
 
-void StageSampler::list(int x0, int y, int first, int n, Points* points, int at) const {
+void StageSampler::list(int x0, int y, int n, Points* points, int at) const {
   // Both passes start from the same point of the planes.
   const double u = setup_.u.at(x0, y), v = setup_.v.at(x0, y);
   for (int i = 0; i < passes_; ++i) {
     const Steps steps = start(pass_[i], u, v);
     // Unsigned steps, as the filters take them: wrapping, never undefined.
-    auto s = static_cast<std::uint64_t>(steps.s0) + static_cast<std::uint64_t>(steps.ds * first);
-    auto t = static_cast<std::uint64_t>(steps.t0) + static_cast<std::uint64_t>(steps.dt * first);
+    auto s = static_cast<std::uint64_t>(steps.s0);
+    auto t = static_cast<std::uint64_t>(steps.t0);
     for (int k = 0; k < n; ++k) {
       points->s[i][at + k] = static_cast<std::int64_t>(s);
       points->t[i][at + k] = static_cast<std::int64_t>(t);

@@ -41,9 +41,8 @@ class StageSampler {
   };
   int passes() const { return passes_; }
 
-  // Lists pixels x0 + first + k, k < n, of the run of row y that starts at
-  // x0, from index at.
-  void list(int x0, int y, int first, int n, Points* points, int at) const;
+  // Lists the n pixels of the run of row y that starts at x0, from index at.
+  void list(int x0, int y, int n, Points* points, int at) const;
 
   // out[k] = the sample at the listed coordinates k, k < n (a multiple of
   // 4, at most Points::kSize), as sample() gives it.
@@ -69,9 +68,10 @@ class StageSampler {
   // The starts of runs r < count (at most kRuns) that begin at (x0[r], y[r]).
   void starts(const int* x0, const int* y, int count, Starts* out) const;
 
-  // Lists pixels first + k, k < n, of run r, from index at.
-  void listNarrow(const Starts& starts, int r, int first, int n, NarrowPoints* points,
-                  int at) const;
+  // Lists runs r0 <= r < r1 of those: run r's n[r] pixels from index at[r],
+  // the runs one after another.
+  void listNarrow(const Starts& starts, int r0, int r1, const int* n, const int* at,
+                  NarrowPoints* points) const;
 
   // samplePoints on narrow points; the lanes from n up to a multiple of 8
   // are filled with copies of the last point first.
@@ -157,22 +157,31 @@ class StageLevels {
   StageSampler::FourStarts fourStarts_;
 };
 
-inline void StageSampler::listNarrow(const Starts& starts, int r, int first, int n,
-                                     NarrowPoints* points, int at) const {
+inline void StageSampler::listNarrow(const Starts& starts, int r0, int r1, const int* n,
+                                     const int* at, NarrowPoints* points) const {
   for (int i = 0; i < passes_; ++i) {
     // Wrapping 32-bit steps: every value they reach fits, so each is exact.
+    // A run's last vector may reach three points past it: the next run's
+    // first vector, or the spare room, holds them.
     const Pass& p = pass_[i];
-    const std::uint32_t s0 = static_cast<std::uint32_t>(starts.s[i][r]) +
-                             static_cast<std::uint32_t>(p.ds) * static_cast<std::uint32_t>(first);
-    const std::uint32_t t0 = static_cast<std::uint32_t>(starts.t[i][r]) +
-                             static_cast<std::uint32_t>(p.dt) * static_cast<std::uint32_t>(first);
-    __m128i s = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(s0)), p.rampS);
-    __m128i t = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(t0)), p.rampT);
-    for (int k = 0; k < n; k += 4) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->s[i] + at + k), s);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(points->t[i] + at + k), t);
-      s = _mm_add_epi32(s, p.stepS);
-      t = _mm_add_epi32(t, p.stepT);
+    const __m128i rampS = p.rampS, rampT = p.rampT, stepS = p.stepS, stepT = p.stepT;
+    const std::int32_t* s0 = starts.s[i];
+    const std::int32_t* t0 = starts.t[i];
+    std::int32_t* ps = points->s[i];
+    std::int32_t* pt = points->t[i];
+    for (int r = r0; r < r1; ++r) {
+      __m128i s = _mm_add_epi32(_mm_set1_epi32(s0[r]), rampS);
+      __m128i t = _mm_add_epi32(_mm_set1_epi32(t0[r]), rampT);
+      auto* qs = reinterpret_cast<__m128i*>(ps + at[r]);
+      auto* qt = reinterpret_cast<__m128i*>(pt + at[r]);
+      int left = n[r];
+      do {  // a run has at least one pixel
+        _mm_storeu_si128(qs++, s);
+        _mm_storeu_si128(qt++, t);
+        s = _mm_add_epi32(s, stepS);
+        t = _mm_add_epi32(t, stepT);
+        left -= 4;
+      } while (left > 0);
     }
   }
 }
