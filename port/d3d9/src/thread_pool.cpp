@@ -47,7 +47,14 @@ class Pool {
     lock.lock();
     // No new helper may join once the work is gone; wait for those inside.
     helpers_ = 0;
-    done_.wait(lock, [this] { return active_ == 0; });
+    if (active_.load() != 0) {
+      // Their last items end within microseconds, as a rule: watched for,
+      // not slept on, as a sleeping thread's wake-up costs tens of them.
+      lock.unlock();
+      watchUntil([this] { return active_.load(std::memory_order_acquire) == 0; });
+      lock.lock();
+    }
+    done_.wait(lock, [this] { return active_.load() == 0; });
     job_ = nullptr;
   }
 
@@ -56,11 +63,12 @@ class Pool {
     for (int i = next_.fetch_add(1); i < count_; i = next_.fetch_add(1)) (*job_)(i);
   }
 
-  // Returns when a job newer than `seen` is posted, or after the watch.
-  void watch(std::uint64_t seen) const {
+  // Returns when done() holds, or after the watch.
+  template <class Done>
+  static void watchUntil(const Done& done) {
     const auto until = std::chrono::steady_clock::now() + kWatchBeforeSleep;
     int polls = 0;
-    while (generation_.load(std::memory_order_acquire) == seen) {
+    while (!done()) {
       _mm_pause();
       if (++polls % 64 == 0 && std::chrono::steady_clock::now() >= until) return;
     }
@@ -71,7 +79,7 @@ class Pool {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       lock.unlock();
-      watch(seen);
+      watchUntil([&] { return generation_.load(std::memory_order_acquire) != seen; });
       lock.lock();
       wake_.wait(lock, [&] { return stop_ || (generation_ != seen && helpers_ > 0); });
       if (stop_) return;
@@ -92,7 +100,8 @@ class Pool {
   std::atomic<int> next_{0};
   int count_ = 0;
   int helpers_ = 0;
-  int active_ = 0;
+  // Changed under the lock; read without it while the poster watches.
+  std::atomic<int> active_{0};
   // Changed under the lock; read without it while a worker watches.
   std::atomic<std::uint64_t> generation_{0};
   bool stop_ = false;
