@@ -44,7 +44,9 @@ constexpr long kPixelsPerThread = 16384;
 // have grown to the largest draw's size.
 struct SetupScratch {
   std::vector<ProcessedVertex> processed;
+  std::vector<ScreenPoint> screen;
   std::vector<bool> done;
+  std::vector<bool> placed;  // screen holds the vertex's point
 };
 
 // Below this many primitives a draw is set up on one thread.
@@ -64,45 +66,64 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
   // Each distinct vertex is transformed once.
   thread_local SetupScratch scratch;
   std::vector<ProcessedVertex>& processed = scratch.processed;
+  std::vector<ScreenPoint>& screen = scratch.screen;
   std::vector<bool>& done = scratch.done;
+  std::vector<bool>& placed = scratch.placed;
   processed.resize(std::size_t{highest} - lowest + 1);
+  screen.resize(processed.size());
   done.assign(processed.size(), false);
-  auto vertex = [&](std::uint32_t number) -> const ProcessedVertex* {
+  placed.assign(processed.size(), false);
+  auto vertex = [&](std::uint32_t number) -> std::size_t {
     const std::size_t slot = number - lowest;
     if (!done[slot]) {
       processVertex(plan, input.layout, input.vertices + std::size_t{number} * input.stride,
                     &processed[slot]);
       done[slot] = true;
     }
-    return &processed[slot];
+    return slot;
   };
   const float guardX = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Width);
   const float guardY = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Height);
   ClippedPolygon polygon;
+  ScreenPoint polygonPoints[ClippedPolygon::kMaxVertices];
   for (std::size_t i = from; i < to; ++i) {
-    const ProcessedVertex* v[3];
+    std::size_t slot[3];
     if (input.type == D3DPT_TRIANGLELIST) {
-      v[0] = vertex(order[3 * i]);
-      v[1] = vertex(order[3 * i + 1]);
-      v[2] = vertex(order[3 * i + 2]);
+      slot[0] = vertex(order[3 * i]);
+      slot[1] = vertex(order[3 * i + 1]);
+      slot[2] = vertex(order[3 * i + 2]);
     } else if (input.type == D3DPT_TRIANGLEFAN) {
-      v[0] = vertex(order[0]);
-      v[1] = vertex(order[i + 1]);
-      v[2] = vertex(order[i + 2]);
+      slot[0] = vertex(order[0]);
+      slot[1] = vertex(order[i + 1]);
+      slot[2] = vertex(order[i + 2]);
     } else {  // strip: every other triangle turns round to keep its winding
-      v[0] = vertex(order[i]);
-      v[1] = vertex(order[i % 2 == 0 ? i + 1 : i + 2]);
-      v[2] = vertex(order[i % 2 == 0 ? i + 2 : i + 1]);
+      slot[0] = vertex(order[i]);
+      slot[1] = vertex(order[i % 2 == 0 ? i + 1 : i + 2]);
+      slot[2] = vertex(order[i % 2 == 0 ? i + 2 : i + 1]);
     }
+    const ProcessedVertex* v[3] = {&processed[slot[0]], &processed[slot[1]], &processed[slot[2]]};
     if (insideAll(*v[0], *v[1], *v[2], guardX, guardY)) {
-      if (setupTriangle(plan, v, triangles->slot())) triangles->keep();
+      // A vertex of a triangle inside the guard band has a screen point.
+      const ScreenPoint* p[3];
+      for (int k = 0; k < 3; ++k) {
+        if (!placed[slot[k]]) {
+          screen[slot[k]] = toScreen(plan.viewport, *v[k]);
+          placed[slot[k]] = true;
+        }
+        p[k] = &screen[slot[k]];
+      }
+      if (setupTriangle(plan, v, p, triangles->slot())) triangles->keep();
       continue;
     }
     clipTriangle(*v[0], *v[1], *v[2], guardX, guardY, plan.stageCount, &polygon);
+    for (int k = 0; k < polygon.count; ++k) {
+      polygonPoints[k] = toScreen(plan.viewport, polygon.vertices[k]);
+    }
     for (int k = 2; k < polygon.count; ++k) {
       const ProcessedVertex* fan[3] = {&polygon.vertices[0], &polygon.vertices[k - 1],
                                        &polygon.vertices[k]};
-      if (setupTriangle(plan, fan, triangles->slot())) triangles->keep();
+      const ScreenPoint* points[3] = {&polygonPoints[0], &polygonPoints[k - 1], &polygonPoints[k]};
+      if (setupTriangle(plan, fan, points, triangles->slot())) triangles->keep();
     }
   }
 }

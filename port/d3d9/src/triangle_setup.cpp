@@ -69,19 +69,27 @@ void chooseLevels(const StagePlan& stage, const Triangle& t, double cx, double c
 
 }  // namespace
 
-bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3], Triangle* t) {
+ScreenPoint toScreen(const D3DVIEWPORT9& vp, const ProcessedVertex& v) {
+  ScreenPoint p;
+  p.inv = 1.0 / v.clip[3];
+  p.fx = roundToInt64((vp.X + (v.clip[0] * p.inv + 1.0) * vp.Width * 0.5) * kSubpixel);
+  p.fy = roundToInt64((vp.Y + (1.0 - v.clip[1] * p.inv) * vp.Height * 0.5) * kSubpixel);
+  p.x = static_cast<double>(p.fx) / kSubpixel;  // planes from the snapped positions
+  p.y = static_cast<double>(p.fy) / kSubpixel;
+  return p;
+}
+
+bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3],
+                   const ScreenPoint* const p[3], Triangle* t) {
   const D3DVIEWPORT9& vp = plan.viewport;
   double sx[3], sy[3], inv[3];
   std::int64_t fx[3], fy[3];
   for (int i = 0; i < 3; ++i) {
-    const double w = v[i]->clip[3];
-    inv[i] = 1.0 / w;
-    sx[i] = vp.X + (v[i]->clip[0] * inv[i] + 1.0) * vp.Width * 0.5;
-    sy[i] = vp.Y + (1.0 - v[i]->clip[1] * inv[i]) * vp.Height * 0.5;
-    fx[i] = roundToInt64(sx[i] * kSubpixel);
-    fy[i] = roundToInt64(sy[i] * kSubpixel);
-    sx[i] = static_cast<double>(fx[i]) / kSubpixel;  // planes from the snapped positions
-    sy[i] = static_cast<double>(fy[i]) / kSubpixel;
+    inv[i] = p[i]->inv;
+    fx[i] = p[i]->fx;
+    fy[i] = p[i]->fy;
+    sx[i] = p[i]->x;
+    sy[i] = p[i]->y;
   }
   // Positive area: clockwise on the screen (y grows downwards).
   const std::int64_t area = (fx[1] - fx[0]) * (fy[2] - fy[0]) - (fx[2] - fx[0]) * (fy[1] - fy[0]);
@@ -113,7 +121,8 @@ bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3], Tria
   t->affine = v[0]->clip[3] == v[1]->clip[3] && v[1]->clip[3] == v[2]->clip[3];
   const double k[3] = {t->affine ? 1.0 : inv[0], t->affine ? 1.0 : inv[1],
                        t->affine ? 1.0 : inv[2]};
-  t->invW = planeThrough(sx, sy, k[0], k[1], k[2]);
+  // An affine triangle's 1/w is read nowhere.
+  t->invW = t->affine ? Plane{1.0, 0.0, 0.0} : planeThrough(sx, sy, k[0], k[1], k[2]);
   t->flatColour = true;
   for (int c = 0; c < 4; ++c) {
     t->flatColour =

@@ -42,8 +42,19 @@ struct Triangle {
   StageSetup stages[limits::kMaxTextureStages];
 };
 
+// Where a vertex lands on the viewport, snapped to 1/256 pixel: found once
+// per vertex, as most vertices of a mesh are shared by several triangles.
+struct ScreenPoint {
+  std::int64_t fx, fy;  // in 1/256 pixels
+  double x, y;          // the same in pixels
+  double inv;           // 1 / w
+};
+ScreenPoint toScreen(const D3DVIEWPORT9& viewport, const ProcessedVertex& v);
+
 // False when nothing of the triangle is drawn (culled, empty, off-viewport).
-bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3], Triangle* t);
+// p[i] is toScreen of v[i].
+bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3],
+                   const ScreenPoint* const p[3], Triangle* t);
 
 // The covered pixels of row y, as [*x0, *x1); false when none.
 bool rowSpan(const Triangle& t, int y, int* x0, int* x1);
