@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "sampler.h"
@@ -393,16 +394,22 @@ inline __m128d planePair(const Plane& p, __m128d x, __m128d y) {
 }  // namespace
 
 bool StageSampler::fitsNarrow(int minX, int maxX, int y0, int y1) const {
+  // The planes are largest at a corner of the rectangle; a pass's
+  // coordinates are then at most (max |u| w + shift) 65536, give or take
+  // rounding that the limit's room covers.
+  double u = 0.0, v = 0.0;
+  for (const int x : {minX, maxX}) {
+    for (const int y : {y0, y1}) {
+      u = std::max(u, std::abs(setup_.u.at(x, y)));
+      v = std::max(v, std::abs(setup_.v.at(x, y)));
+    }
+  }
   for (int i = 0; i < passes_; ++i) {
     const Pass& p = pass_[i];
     if (p.widePoints == nullptr) return false;
-    for (const int x : {minX, maxX}) {
-      for (const int y : {y0, y1}) {
-        const double s = (setup_.u.at(x, y) * p.w - shift_) * 65536.0;
-        const double t = (setup_.v.at(x, y) * p.h - shift_) * 65536.0;
-        if (!(std::abs(s) < kNarrowLimit && std::abs(t) < kNarrowLimit)) return false;
-      }
-    }
+    if (!((u * p.w + shift_) * 65536.0 < kNarrowLimit &&
+          (v * p.h + shift_) * 65536.0 < kNarrowLimit))
+      return false;
   }
   return true;
 }
