@@ -334,6 +334,50 @@ TEST_F(FastPathTest, OneTexelRowRunsAcrossWrapSeamsAndClampedEdges) {
   }
 }
 
+TEST_F(FastPathTest, TexelForPixelQuadsGiveTheReferenceBits) {
+  // Quads drawn a texel to a pixel, as the show's screen quads are: the
+  // weights stay the same along a row, and at offsets of nothing or half a
+  // texel the filter comes down to copies and averages. Across wrap seams
+  // and clamped edges too, and on a texture too narrow for a vector.
+  const UINT width = 100, height = 24;
+  target(width, height);
+  Random r(5);
+  makeTextures(r);
+  int count = 0;
+  for (const int texture : {0, 3, 5}) {
+    D3DSURFACE_DESC desc;
+    textures[static_cast<std::size_t>(texture)]->GetLevelDesc(0, &desc);
+    const float w = static_cast<float>(desc.Width), h = static_cast<float>(desc.Height);
+    for (const float fu : {0.0f, 0.5f, 0.25f, 0.625f}) {
+      for (const float fv : {0.0f, 0.5f, 0.75f}) {
+        for (const float shift : {0.0f, -37.0f, 5.0f}) {
+          Draw d = randomDraw(r, static_cast<int>(textures.size()));
+          d.texture[0] = texture;
+          const float u0 = (shift + fu) / w, u1 = u0 + static_cast<float>(width) / w;
+          const float v0 = (shift + fv) / h, v1 = v0 + static_cast<float>(height) / h;
+          const DWORD c = r.word();
+          d.vertices = {{-1, 1, 0.5f, c, u0, v0}, {1, 1, 0.5f, c, u1, v0},
+                        {1, -1, 0.5f, c, u1, v1}, {-1, 1, 0.5f, c, u0, v0},
+                        {1, -1, 0.5f, c, u1, v1}, {-1, -1, 0.5f, c, u0, v1}};
+          d.stages[0] = {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE,
+                         D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TEXTURE};
+          d.stages[1].colorOp = D3DTOP_DISABLE;
+          d.mag = d.min = D3DTEXF_LINEAR;
+          d.mip = D3DTEXF_NONE;
+          d.addressU = d.addressV = (count++ % 2 == 0) ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP;
+          d.transform = false;
+          const std::vector<std::uint32_t> expected = render({d}, true, 1);
+          EXPECT_EQ(render({d}, false, 1), expected) << "quad " << count;
+          EXPECT_EQ(render({d}, false, 2), expected) << "quad " << count << ", two threads";
+          d3d9port::setWideVectors(false);
+          EXPECT_EQ(render({d}, false, 1), expected) << "quad " << count << ", SSE2 only";
+          d3d9port::setWideVectors(true);
+        }
+      }
+    }
+  }
+}
+
 TEST_F(FastPathTest, NarrowTexturesAreReadAfreshAfterEachLock) {
   // The fast path reads 32-bit copies of the narrow formats: a lock must
   // make the next draw see the new texels.

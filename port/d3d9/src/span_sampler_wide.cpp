@@ -221,6 +221,68 @@ VK_AVX2 void oneRowRun(const LevelLanes& l, const Level& level, __m256i s, __m25
   }
 }
 
+// (a + b + c + d + 2) >> 2 on 16-bit lanes.
+VK_AVX2 inline __m256i quarterSum(__m256i a, __m256i b, __m256i c, __m256i d) {
+  const __m256i sum = _mm256_add_epi16(_mm256_add_epi16(a, b), _mm256_add_epi16(c, d));
+  return _mm256_srli_epi16(_mm256_add_epi16(sum, _mm256_set1_epi16(2)), 2);
+}
+
+// (a + b + c + d + 2) >> 2 on every byte: the bilinear sum's one rounding
+// when all four weights are a quarter.
+VK_AVX2 inline __m256i average4(__m256i a, __m256i b, __m256i c, __m256i d) {
+  const __m256i z = _mm256_setzero_si256();
+  return _mm256_packus_epi16(quarterSum(_mm256_unpacklo_epi8(a, z), _mm256_unpacklo_epi8(b, z),
+                                        _mm256_unpacklo_epi8(c, z), _mm256_unpacklo_epi8(d, z)),
+                             quarterSum(_mm256_unpackhi_epi8(a, z), _mm256_unpackhi_epi8(b, z),
+                                        _mm256_unpackhi_epi8(c, z), _mm256_unpackhi_epi8(d, z)));
+}
+
+VK_AVX2 inline __m256i load8(const std::uint32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// A run of one texel a pixel along one texel row (ds 65536, dt 0), as a
+// screen quad drawn texel for pixel has it: every pixel has the same
+// weights, and eight pixels' texels are eight in a row. Weights of 0 and
+// a half, the usual ones, reduce to a copy or to averages with the same
+// rounding as the weighted sum.
+template <bool kClampU, bool kClampV>
+VK_AVX2 void texelPerPixelRun(const LevelLanes& l, const Level& level, __m256i s, __m256i t,
+                              std::int32_t first, int n, std::uint32_t* out) {
+  const std::int32_t t0 = _mm256_cvtsi256_si32(t);
+  const std::uint32_t* upper = level.row(addressOne<kClampV>(t0 >> 16, level.h));
+  const std::uint32_t* lower = level.row(addressOne<kClampV>((t0 >> 16) + 1, level.h));
+  const int fu = (first >> 8) & 255, fv = (t0 >> 8) & 255;
+  const __m256i wv = verticalPairs(t);
+  const __m256i ds8 = _mm256_set1_epi32(65536 * 8);
+  std::int32_t s0 = first;  // lane 0's coordinate
+  for (int k = 0; k < n; k += 8) {
+    const int i = s0 >> 16;
+    const int x = addressOne<kClampU>(i, level.w);
+    // Direct when texels x..x+8 lie inside the row unchanged.
+    const bool direct = (!kClampU || x == i) && x + 8 <= level.w - 1;
+    __m256i sample;
+    if (!direct) {
+      sample = sample8<kClampU, kClampV>(l, s, t);
+    } else if (fu == 0 && fv == 0) {
+      sample = load8(upper + x);
+    } else if (fu == 128 && fv == 0) {
+      sample = _mm256_avg_epu8(load8(upper + x), load8(upper + x + 1));
+    } else if (fu == 0 && fv == 128) {
+      sample = _mm256_avg_epu8(load8(upper + x), load8(lower + x));
+    } else if (fu == 128 && fv == 128) {
+      sample =
+          average4(load8(upper + x), load8(upper + x + 1), load8(lower + x), load8(lower + x + 1));
+    } else {
+      sample = filterWeighted(load8(upper + x), load8(upper + x + 1), load8(lower + x),
+                              load8(lower + x + 1), s, wv, wv, wv, wv);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), sample);
+    s = _mm256_add_epi32(s, ds8);
+    s0 += 65536 * 8;
+  }
+}
+
 template <bool kClampU, bool kClampV>
 VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t* out) {
   // Eight lanes of 32 bits hold every coordinate of the run (the padding
@@ -236,6 +298,10 @@ VK_AVX2 bool bilinear8(const Level& level, const Steps& a, int n, std::uint32_t*
                                _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.ds))));
   __m256i t = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(a.t0)),
                                _mm256_mullo_epi32(step, _mm256_set1_epi32(static_cast<int>(a.dt))));
+  if (a.dt == 0 && a.ds == 65536) {
+    texelPerPixelRun<kClampU, kClampV>(l, level, s, t, static_cast<std::int32_t>(a.s0), n, out);
+    return true;
+  }
   if (a.dt == 0 && a.ds >= 0 && a.ds <= 65536) {
     oneRowRun<kClampU, kClampV, false>(l, level, s, t, static_cast<std::int32_t>(a.s0),
                                        static_cast<std::int32_t>(a.ds), n, out);
