@@ -219,6 +219,36 @@ TEST_F(RasterTest, EarlierStagesCountWhereverALaterStageReadsThem) {
   EXPECT_EQ(pixels()[0], 0xC0808080u);
 }
 
+TEST_F(RasterTest, ModulatingByAFullFactorKeepsTheArgument) {
+  // round(255 a / 255) is a; a factor short of 255 in any channel is not.
+  const DWORD texel = 0x80C02010u;
+  target(2, 2);
+  device->SetTexture(0, texture(1, 1, {texel}));
+  for (const DWORD op : {D3DTOP_MODULATE, D3DTOP_MODULATE2X}) {
+    device->SetTextureStageState(0, D3DTSS_COLOROP, op);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    const bool twice = op == D3DTOP_MODULATE2X;
+    struct Case {
+      DWORD factor, expected;
+    };
+    const Case cases[] = {
+        {0xFFFFFFFFu, twice ? 0xFFFF4020u : texel},
+        {0xFEFFFFFFu, twice ? 0xFEFF4020u : 0x7FC02010u},  // 128 x 254 / 255 = 127.5
+        {0xFFFEFFFFu, twice ? 0xFFFF4020u : 0x80BF2010u},  // 192 x 254 / 255 = 191.25
+        {0xFF7F7F7Fu, twice ? 0xFFC02010u : 0x80601008u},
+    };
+    for (const Case& c : cases) {
+      device->SetRenderState(D3DRS_TEXTUREFACTOR, c.factor);
+      fullScreen();
+      EXPECT_EQ(pixels()[0], c.expected) << std::hex << c.factor << " op " << op;
+    }
+  }
+}
+
 TEST_F(RasterTest, TextureFactorAlphaAsTheWarpGridUsesIt) {
   target(2, 2);
   IDirect3DTexture9* t = texture(1, 1, {0xFFC86400u});

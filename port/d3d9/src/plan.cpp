@@ -38,6 +38,18 @@ bool readsCurrent(DWORD op, DWORD arg1, DWORD arg2) {
   }
 }
 
+// MODULATE by a factor of 255 is round(255 a / 255) = a: the argument alone,
+// without the product. The warp grid's alpha is such a product whenever it
+// is drawn opaque.
+void selectForFullFactor(DWORD factor, DWORD* op, DWORD arg1, DWORD arg2, DWORD full) {
+  if (*op != D3DTOP_MODULATE || (factor & full) != full) return;
+  if (arg1 == D3DTA_TFACTOR) {
+    *op = D3DTOP_SELECTARG2;
+  } else if (arg2 == D3DTA_TFACTOR) {
+    *op = D3DTOP_SELECTARG1;
+  }
+}
+
 // Stages whose result no later stage reads are dropped: the screen quads
 // sample one picture at stage 0 and overwrite it at stage 1, and sampling
 // it for nothing doubled their cost.
@@ -110,6 +122,10 @@ void buildPlan(const DrawInput& input, DrawPlan* plan) {
     const Texture* texture = input.textures[i];
     if (colourReads && texture == nullptr) break;
     stage.texture = (colourReads || alphaReads) ? texture : nullptr;
+    selectForFullFactor(plan->textureFactor, &stage.colorOp, stage.colorArg1, stage.colorArg2,
+                        0x00FFFFFFu);
+    selectForFullFactor(plan->textureFactor, &stage.alphaOp, stage.alphaArg1, stage.alphaArg2,
+                        0xFF000000u);
     if (alphaReads && texture == nullptr) {
       // Alpha alone reading a missing texture: Direct3D reads opaque white.
       stage.alphaOp = D3DTOP_SELECTARG1;
