@@ -27,18 +27,13 @@ float distance(const ProcessedVertex& v, int plane, float gx, float gy) {
   }
 }
 
+}  // namespace
+
 bool inside(const ProcessedVertex& v, float gx, float gy) {
   for (int p = 0; p < kPlanes; ++p) {
     if (!(distance(v, p, gx, gy) >= 0.0f)) return false;
   }
   return v.clip[3] > 0.0f;
-}
-
-}  // namespace
-
-bool insideAll(const ProcessedVertex& a, const ProcessedVertex& b, const ProcessedVertex& c,
-               float gx, float gy) {
-  return inside(a, gx, gy) && inside(b, gx, gy) && inside(c, gx, gy);
 }
 
 void clipTriangle(const ProcessedVertex& a, const ProcessedVertex& b, const ProcessedVertex& c,

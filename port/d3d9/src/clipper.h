@@ -21,8 +21,8 @@ struct ClippedPolygon {
 void clipTriangle(const ProcessedVertex& a, const ProcessedVertex& b, const ProcessedVertex& c,
                   float guardX, float guardY, int stages, ClippedPolygon* out);
 
-// True when the triangle needs no clipping at all (the common case).
-bool insideAll(const ProcessedVertex& a, const ProcessedVertex& b, const ProcessedVertex& c,
-               float guardX, float guardY);
+// True when the vertex needs no clipping; a triangle of three such needs
+// none at all (the common case).
+bool inside(const ProcessedVertex& v, float guardX, float guardY);
 
 }  // namespace d3d9impl

@@ -44,10 +44,10 @@ constexpr long kPixelsPerThread = 16384;
 // have grown to the largest draw's size.
 struct SetupScratch {
   std::vector<ProcessedVertex> processed;
-  std::vector<ScreenPoint> screen;
-  std::vector<bool> done;
-  std::vector<bool> placed;  // screen holds the vertex's point
+  std::vector<ScreenPoint> screen;  // where the vertex is inside the guard band
+  std::vector<std::uint8_t> state;  // kUnseen, kOutside, kInside
 };
+constexpr std::uint8_t kUnseen = 0, kOutside = 1, kInside = 2;
 
 // Below this many primitives a draw is set up on one thread.
 constexpr std::size_t kPrimitivesPerSetupThread = 1024;
@@ -67,23 +67,23 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
   thread_local SetupScratch scratch;
   std::vector<ProcessedVertex>& processed = scratch.processed;
   std::vector<ScreenPoint>& screen = scratch.screen;
-  std::vector<bool>& done = scratch.done;
-  std::vector<bool>& placed = scratch.placed;
+  std::vector<std::uint8_t>& state = scratch.state;
   processed.resize(std::size_t{highest} - lowest + 1);
   screen.resize(processed.size());
-  done.assign(processed.size(), false);
-  placed.assign(processed.size(), false);
+  state.assign(processed.size(), kUnseen);
+  const float guardX = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Width);
+  const float guardY = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Height);
+  // A vertex inside the guard band gets its screen point with it.
   auto vertex = [&](std::uint32_t number) -> std::size_t {
     const std::size_t slot = number - lowest;
-    if (!done[slot]) {
-      processVertex(plan, input.layout, input.vertices + std::size_t{number} * input.stride,
-                    &processed[slot]);
-      done[slot] = true;
+    if (state[slot] == kUnseen) {
+      ProcessedVertex& v = processed[slot];
+      processVertex(plan, input.layout, input.vertices + std::size_t{number} * input.stride, &v);
+      state[slot] = inside(v, guardX, guardY) ? kInside : kOutside;
+      if (state[slot] == kInside) screen[slot] = toScreen(plan.viewport, v);
     }
     return slot;
   };
-  const float guardX = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Width);
-  const float guardY = 1.0f + 2.0f * limits::kGuardBand / static_cast<float>(plan.viewport.Height);
   ClippedPolygon polygon;
   ScreenPoint polygonPoints[ClippedPolygon::kMaxVertices];
   for (std::size_t i = from; i < to; ++i) {
@@ -102,16 +102,8 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
       slot[2] = vertex(order[i % 2 == 0 ? i + 2 : i + 1]);
     }
     const ProcessedVertex* v[3] = {&processed[slot[0]], &processed[slot[1]], &processed[slot[2]]};
-    if (insideAll(*v[0], *v[1], *v[2], guardX, guardY)) {
-      // A vertex of a triangle inside the guard band has a screen point.
-      const ScreenPoint* p[3];
-      for (int k = 0; k < 3; ++k) {
-        if (!placed[slot[k]]) {
-          screen[slot[k]] = toScreen(plan.viewport, *v[k]);
-          placed[slot[k]] = true;
-        }
-        p[k] = &screen[slot[k]];
-      }
+    if (state[slot[0]] == kInside && state[slot[1]] == kInside && state[slot[2]] == kInside) {
+      const ScreenPoint* p[3] = {&screen[slot[0]], &screen[slot[1]], &screen[slot[2]]};
       if (setupTriangle(plan, v, p, triangles->slot())) triangles->keep();
       continue;
     }
