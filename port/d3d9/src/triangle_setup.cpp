@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "rounding.h"
 #include "texture.h"
@@ -112,10 +113,11 @@ bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3],
                      maxFx = std::max({fx[0], fx[1], fx[2]});
   const std::int64_t minFy = std::min({fy[0], fy[1], fy[2]}),
                      maxFy = std::max({fy[0], fy[1], fy[2]});
-  t->minX = static_cast<int>(std::max<std::int64_t>(ceilDiv(minFx, 256), vp.X));
-  t->maxX = static_cast<int>(std::min<std::int64_t>(floorDiv(maxFx, 256), vp.X + vp.Width - 1));
-  t->minY = static_cast<int>(std::max<std::int64_t>(ceilDiv(minFy, 256), vp.Y));
-  t->maxY = static_cast<int>(std::min<std::int64_t>(floorDiv(maxFy, 256), vp.Y + vp.Height - 1));
+  // Whole pixels: floor and ceiling of 1/256ths are arithmetic shifts.
+  t->minX = static_cast<int>(std::max<std::int64_t>(-(-minFx >> 8), vp.X));
+  t->maxX = static_cast<int>(std::min<std::int64_t>(maxFx >> 8, vp.X + vp.Width - 1));
+  t->minY = static_cast<int>(std::max<std::int64_t>(-(-minFy >> 8), vp.Y));
+  t->maxY = static_cast<int>(std::min<std::int64_t>(maxFy >> 8, vp.Y + vp.Height - 1));
   if (t->minX > t->maxX || t->minY > t->maxY) return false;
 
   t->affine = v[0]->clip[3] == v[1]->clip[3] && v[1]->clip[3] == v[2]->clip[3];
@@ -123,11 +125,10 @@ bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3],
                        t->affine ? 1.0 : inv[2]};
   // An affine triangle's 1/w is read nowhere.
   t->invW = t->affine ? Plane{1.0, 0.0, 0.0} : planeThrough(sx, sy, k[0], k[1], k[2]);
-  t->flatColour = true;
-  for (int c = 0; c < 4; ++c) {
-    t->flatColour =
-        t->flatColour && v[0]->colour[c] == v[1]->colour[c] && v[1]->colour[c] == v[2]->colour[c];
-  }
+  // Compared as bits: channels equal only as numbers (0 and -0) take the
+  // planes, which give the same colour.
+  t->flatColour = std::memcmp(v[0]->colour, v[1]->colour, sizeof v[0]->colour) == 0 &&
+                  std::memcmp(v[1]->colour, v[2]->colour, sizeof v[0]->colour) == 0;
   // The colour planes are read only where the colour varies.
   for (int c = 0; c < 4 && !t->flatColour; ++c) {
     t->colour[c] = planeThrough(sx, sy, v[0]->colour[c] * k[0], v[1]->colour[c] * k[1],
@@ -136,7 +137,9 @@ bool setupTriangle(const DrawPlan& plan, const ProcessedVertex* const v[3],
   t->flat = (static_cast<DWORD>(v[0]->colour[0]) << 24) |
             (static_cast<DWORD>(v[0]->colour[1]) << 16) |
             (static_cast<DWORD>(v[0]->colour[2]) << 8) | static_cast<DWORD>(v[0]->colour[3]);
-  const double cx = (sx[0] + sx[1] + sx[2]) / 3.0, cy = (sy[0] + sy[1] + sy[2]) / 3.0;
+  // The centre, where a perspective triangle's level of detail is found.
+  const double cx = t->affine ? 0.0 : (sx[0] + sx[1] + sx[2]) / 3.0;
+  const double cy = t->affine ? 0.0 : (sy[0] + sy[1] + sy[2]) / 3.0;
   for (int s = 0; s < plan.stageCount; ++s) {
     if (plan.stages[s].texture == nullptr) continue;
     StageSetup& st = t->stages[s];
