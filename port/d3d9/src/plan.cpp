@@ -9,33 +9,48 @@ namespace d3d9impl {
 
 namespace {
 
-bool readsTexture(DWORD op, DWORD arg1, DWORD arg2) {
-  const bool one = (arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-  const bool two = (arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+// Whether the operation reads an argument that is(select) picks.
+template <class Is>
+bool readsWhere(DWORD op, DWORD arg1, DWORD arg2, Is is) {
   switch (op) {
     case D3DTOP_SELECTARG1:
-      return one;
+      return is(arg1 & D3DTA_SELECTMASK);
     case D3DTOP_SELECTARG2:
-      return two;
+      return is(arg2 & D3DTA_SELECTMASK);
     default:
-      return one || two;
+      return is(arg1 & D3DTA_SELECTMASK) || is(arg2 & D3DTA_SELECTMASK);
   }
+}
+
+bool readsTexture(DWORD op, DWORD arg1, DWORD arg2) {
+  return readsWhere(op, arg1, arg2, [](DWORD select) { return select == D3DTA_TEXTURE; });
 }
 
 // Any argument but these reads the colour the stage before left.
 bool readsCurrent(DWORD op, DWORD arg1, DWORD arg2) {
-  auto current = [](DWORD arg) {
-    const DWORD select = arg & D3DTA_SELECTMASK;
+  return readsWhere(op, arg1, arg2, [](DWORD select) {
     return select != D3DTA_DIFFUSE && select != D3DTA_TEXTURE && select != D3DTA_TFACTOR;
-  };
-  switch (op) {
-    case D3DTOP_SELECTARG1:
-      return current(arg1);
-    case D3DTOP_SELECTARG2:
-      return current(arg2);
-    default:
-      return current(arg1) || current(arg2);
+  });
+}
+
+// The diffuse colour is read as itself, and as the current colour of the
+// first stage (or of no stage at all).
+bool readsDiffuse(const DrawPlan& plan) {
+  if (plan.stageCount == 0) return true;
+  auto diffuse = [](DWORD select) { return select == D3DTA_DIFFUSE; };
+  const StagePlan& first = plan.stages[0];
+  if (readsCurrent(first.colorOp, first.colorArg1, first.colorArg2) ||
+      readsCurrent(first.alphaOp, first.alphaArg1, first.alphaArg2)) {
+    return true;
   }
+  for (int i = 0; i < plan.stageCount; ++i) {
+    const StagePlan& s = plan.stages[i];
+    if (readsWhere(s.colorOp, s.colorArg1, s.colorArg2, diffuse) ||
+        readsWhere(s.alphaOp, s.alphaArg1, s.alphaArg2, diffuse)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // MODULATE by a factor of 255 is round(255 a / 255) = a: the argument alone,
@@ -149,6 +164,7 @@ void buildPlan(const DrawInput& input, DrawPlan* plan) {
     ++plan->stageCount;
   }
   dropUnreadStages(plan);
+  plan->readsDiffuse = readsDiffuse(*plan);
 }
 
 }  // namespace d3d9impl

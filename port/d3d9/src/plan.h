@@ -35,6 +35,7 @@ struct StagePlan {
 struct DrawPlan {
   int stageCount = 0;
   StagePlan stages[limits::kMaxTextureStages];
+  bool readsDiffuse = true;  // some stage reads the vertex colour
   bool lighting = false;
   DWORD textureFactor = 0;
   bool blend = false;

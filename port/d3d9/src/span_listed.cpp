@@ -44,8 +44,15 @@ class ListedShader {
  public:
   ListedShader(const FastSpan& fast, const DrawPlan& plan, const Triangle& t,
                const StageSampler* const* samplers)
-      : fast_(fast), plan_(plan), t_(t), samplers_(samplers) {
-    if (t.flatColour) std::fill(std::begin(diffuse_), std::end(diffuse_), t.flat);
+      : fast_(fast),
+        plan_(plan),
+        t_(t),
+        samplers_(samplers),
+        varying_(plan.readsDiffuse && !t.flatColour) {
+    // A diffuse colour that no stage reads is left unfilled.
+    if (plan.readsDiffuse && t.flatColour) {
+      std::fill(std::begin(diffuse_), std::end(diffuse_), t.flat);
+    }
     for (int s = 0; s < plan.stageCount; ++s) {
       if (samplers[s] != nullptr) sampled_[sampledCount_++] = s;
     }
@@ -119,7 +126,7 @@ class ListedShader {
   // Lists the run [x0, x0 + n) of row y after the pixels listed so far.
   void addRun(int x0, int y, int n) {
     listed_.runs[listed_.runCount++] = {plan_.target->row32(static_cast<UINT>(y)) + x0, n};
-    if (!t_.flatColour) {
+    if (varying_) {
       for (int k = 0; k < n; ++k) {
         listed_.xs[listed_.count + k] = x0 + k;
         listed_.ys[listed_.count + k] = y;
@@ -149,7 +156,7 @@ class ListedShader {
       }
       sampler->samplePoints(p, padded, texels_[s]);
     }
-    if (!t_.flatColour) {
+    if (varying_) {
       for (int k = n; k < padded; ++k) {
         listed_.xs[k] = listed_.xs[n - 1];
         listed_.ys[k] = listed_.ys[n - 1];
@@ -174,6 +181,7 @@ class ListedShader {
   const DrawPlan& plan_;
   const Triangle& t_;
   const StageSampler* const* samplers_;
+  const bool varying_;          // the diffuse colour is read and varies
   int sampled_[kListedStages];  // the stages that read a texture
   int sampledCount_ = 0;
   alignas(16) Chunk texels_[kListedStages];

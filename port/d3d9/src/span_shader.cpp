@@ -24,7 +24,9 @@ void shadeFastRows(const FastSpan& fast, const DrawPlan& plan, const Triangle& t
   alignas(16) Chunk texels[limits::kMaxTextureStages];
   alignas(16) Chunk diffuse;
   StageScratch scratch[2];
-  if (t.flatColour) std::fill(std::begin(diffuse), std::end(diffuse), t.flat);
+  // A diffuse colour that no stage reads is left unfilled.
+  const bool varying = plan.readsDiffuse && !t.flatColour;
+  if (plan.readsDiffuse && t.flatColour) std::fill(std::begin(diffuse), std::end(diffuse), t.flat);
   RowWalker rows(t, y0);
   for (int y = y0; y <= y1; ++y) {
     int x0, x1;
@@ -33,7 +35,7 @@ void shadeFastRows(const FastSpan& fast, const DrawPlan& plan, const Triangle& t
     for (int start = x0; start < x1; start += kChunk) {
       const int n = std::min(kChunk, x1 - start);
       const int padded = (n + 3) & ~3;
-      if (!t.flatColour) diffuseChunk(t, start, y, padded, diffuse);
+      if (varying) diffuseChunk(t, start, y, padded, diffuse);
       for (int s = 0; s < plan.stageCount; ++s) {
         if (samplers[s] != nullptr) samplers[s]->sample(start, y, padded, texels[s]);
       }
