@@ -31,15 +31,17 @@ struct StageSetup {
   bool linear = false;  // bilinear; point sampling otherwise
 };
 
+// What the pixels of most triangles read comes first, in as few cache lines
+// as it fits: a warp grid sets up and reads back thousands of these a draw.
 struct Triangle {
   Edge edges[3];
   int minX, maxX, minY, maxY;  // covered pixels lie inside, viewport included
   bool affine;                 // all three w equal: no perspective division
-  Plane invW;
   bool flatColour;
-  DWORD flat;       // A8R8G8B8, when flatColour
-  Plane colour[4];  // a, r, g, b (over w when not affine)
-  StageSetup stages[limits::kMaxTextureStages];
+  DWORD flat;  // A8R8G8B8, when flatColour
+  Plane invW;
+  StageSetup stages[limits::kMaxTextureStages];  // of the plan's stages that sample
+  Plane colour[4];                               // a, r, g, b (over w when not affine)
 };
 
 // Where a vertex lands on the viewport, snapped to 1/256 pixel: found once
