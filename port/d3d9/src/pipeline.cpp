@@ -3,6 +3,7 @@
 #include <d3d9_port.h>
 
 #include <algorithm>
+#include <bit>
 
 #include "clipper.h"
 #include "pixel_pipeline.h"
@@ -48,6 +49,8 @@ struct SetupScratch {
   std::vector<std::uint8_t> state;  // kUnseen, kOutside, kInside
 };
 constexpr std::uint8_t kUnseen = 0, kOutside = 1, kInside = 2;
+
+static_assert(std::has_single_bit(unsigned{limits::kBandRows}), "bands are found by shifts");
 
 // Below this many primitives a draw is set up on one thread.
 constexpr std::size_t kPrimitivesPerSetupThread = 1024;
@@ -143,7 +146,7 @@ void renderDraw(const DrawInput& input) {
   // Bands are fixed rows of the target, so the split does not depend on
   // the thread count; triangles keep their order inside every band.
   int firstBand = 0, bands = 0;
-  if (!bins.sort(limits::kBandRows, &firstBand, &bands)) return;
+  if (!bins.sort(std::countr_zero(unsigned{limits::kBandRows}), &firstBand, &bands)) return;
   const int threads = static_cast<int>(
       std::min<long>(d3d9port::threadCount(), 1 + bins.pixelEstimate() / kPixelsPerThread));
   parallelFor(bands, threads, [&](int index) {
