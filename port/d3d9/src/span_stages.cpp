@@ -120,11 +120,18 @@ struct StageRun {
   }
 };
 
+// SELECTARG of the unmodified texture.
+bool selectsTexel(DWORD op, DWORD arg1, DWORD arg2) {
+  return (op == D3DTOP_SELECTARG1 && arg1 == D3DTA_TEXTURE) ||
+         (op == D3DTOP_SELECTARG2 && arg2 == D3DTA_TEXTURE);
+}
+
 }  // namespace
 
 const std::uint32_t* runStages(const FastSpan& fast, const DrawPlan& plan,
                                const std::uint32_t* diffuse, const Chunk* texels,
                                StageScratch (&scratch)[2], int padded) {
+  if (fast.texelAsIs) return texels[0];
   const std::uint32_t* current = diffuse;
   for (int s = 0; s < plan.stageCount; ++s) {
     // The scratch that does not hold the current colour.
@@ -168,6 +175,10 @@ bool prepareFastSpan(const DrawPlan& plan, FastSpan* fast) {
   }
   std::fill(std::begin(fast->white), std::end(fast->white), 0xFFFFFFFFu);
   std::fill(std::begin(fast->factor), std::end(fast->factor), plan.textureFactor);
+  const StagePlan& first = plan.stages[0];
+  fast->texelAsIs = plan.stageCount == 1 && first.texture != nullptr &&
+                    selectsTexel(first.colorOp, first.colorArg1, first.colorArg2) &&
+                    selectsTexel(first.alphaOp, first.alphaArg1, first.alphaArg2);
   fast->store = chooseStore(plan, &fast->target);
   fast->ops = useWideVectors() ? StageOps{operateWide, modifyWide, mergeWide}
                                : StageOps{operate, modify, merge};

@@ -32,6 +32,9 @@ struct FastSpan {
   StoreSpan store = nullptr;
   StoreTarget target{};
   StageOps ops{};
+  // One stage whose colour and alpha are its texel as sampled: the stages
+  // have nothing to do.
+  bool texelAsIs = false;
   // Stage arguments that are constants, as whole chunks.
   alignas(16) Chunk white;
   alignas(16) Chunk factor;
