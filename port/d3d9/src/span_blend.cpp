@@ -19,10 +19,11 @@ struct Four {
     return blend::storeFour<Blend>;
   }
 };
+template <bool kMasked>
 struct Eight {
   template <class Blend>
   static StoreSpan of() {
-    return blend::storeEight<Blend>;
+    return blend::storeEight<Blend, kMasked>;
   }
 };
 
@@ -51,7 +52,9 @@ StoreSpan chooseStore(const DrawPlan& plan, StoreTarget* target) {
   target->forced = plan.targetAlpha ? 0u : 0xFF000000u;
   target->srcBlend = known(plan.srcBlend);
   target->destBlend = known(plan.destBlend);
-  return useWideVectors() ? pick<Eight>(plan, *target) : pick<Four>(plan, *target);
+  if (!useWideVectors()) return pick<Four>(plan, *target);
+  const bool masked = target->writeMask != 0xFFFFFFFFu || target->forced != 0;
+  return masked ? pick<Eight<true>>(plan, *target) : pick<Eight<false>>(plan, *target);
 }
 
 }  // namespace d3d9impl

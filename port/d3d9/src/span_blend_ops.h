@@ -126,8 +126,9 @@ void storeFour(const StoreTarget& target, const std::uint32_t* src, std::uint32_
 }
 
 // The same eight pixels at a time with 256-bit vectors (span_blend_wide.cpp);
-// only where useWideVectors() (wide_vectors.h).
-template <class Blend>
+// only where useWideVectors() (wide_vectors.h). kMasked false: for targets
+// whose every bit is written and none forced, which skip the masking.
+template <class Blend, bool kMasked>
 void storeEight(const StoreTarget& target, const std::uint32_t* src, std::uint32_t* row, int n);
 
 }  // namespace d3d9impl::blend

@@ -98,7 +98,7 @@ struct Wide<Any> {
   }
 };
 
-template <class Blend>
+template <class Blend, bool kMasked>
 VK_AVX2 void storeEightWide(const StoreTarget& target, const std::uint32_t* src, std::uint32_t* row,
                             int n) {
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(target.writeMask));
@@ -107,37 +107,39 @@ VK_AVX2 void storeEightWide(const StoreTarget& target, const std::uint32_t* src,
   int k = 0;
   for (; k + 8 <= n; k += 8) {
     auto* p = reinterpret_cast<__m256i*>(row + k);
-    const __m256i d = _mm256_or_si256(_mm256_loadu_si256(p), forced);
-    const __m256i r = Wide<Blend>::apply(
-        target, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k)), d);
-    _mm256_storeu_si256(
-        p, _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(r, mask), _mm256_and_si256(d, keep)),
-                           forced));
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
+    if constexpr (kMasked) {
+      const __m256i d = _mm256_or_si256(_mm256_loadu_si256(p), forced);
+      const __m256i r = Wide<Blend>::apply(target, s, d);
+      _mm256_storeu_si256(
+          p, _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(r, mask), _mm256_and_si256(d, keep)),
+                             forced));
+    } else {
+      _mm256_storeu_si256(p, Wide<Blend>::apply(target, s, _mm256_loadu_si256(p)));
+    }
   }
   if (k < n) storeFour<Blend>(target, src + k, row + k, n - k);
 }
 
 }  // namespace
 
-template <class Blend>
+template <class Blend, bool kMasked>
 void storeEight(const StoreTarget& target, const std::uint32_t* src, std::uint32_t* row, int n) {
-  storeEightWide<Blend>(target, src, row, n);
+  storeEightWide<Blend, kMasked>(target, src, row, n);
 }
 
-template void storeEight<Replace>(const StoreTarget&, const std::uint32_t*, std::uint32_t*, int);
-template void storeEight<Add>(const StoreTarget&, const std::uint32_t*, std::uint32_t*, int);
-template void storeEight<Fixed<D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA>>(const StoreTarget&,
-                                                                         const std::uint32_t*,
-                                                                         std::uint32_t*, int);
-template void storeEight<Fixed<D3DBLEND_SRCALPHA, D3DBLEND_SRCALPHA>>(const StoreTarget&,
-                                                                      const std::uint32_t*,
-                                                                      std::uint32_t*, int);
-template void storeEight<Fixed<D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR>>(const StoreTarget&,
-                                                                       const std::uint32_t*,
-                                                                       std::uint32_t*, int);
-template void storeEight<Fixed<D3DBLEND_SRCALPHA, D3DBLEND_ONE>>(const StoreTarget&,
-                                                                 const std::uint32_t*,
-                                                                 std::uint32_t*, int);
-template void storeEight<Any>(const StoreTarget&, const std::uint32_t*, std::uint32_t*, int);
+#define VK_STORE_EIGHT(...)                                                              \
+  template void storeEight<__VA_ARGS__, true>(const StoreTarget&, const std::uint32_t*,  \
+                                              std::uint32_t*, int);                      \
+  template void storeEight<__VA_ARGS__, false>(const StoreTarget&, const std::uint32_t*, \
+                                               std::uint32_t*, int);
+VK_STORE_EIGHT(Replace)
+VK_STORE_EIGHT(Add)
+VK_STORE_EIGHT(Fixed<D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA>)
+VK_STORE_EIGHT(Fixed<D3DBLEND_SRCALPHA, D3DBLEND_SRCALPHA>)
+VK_STORE_EIGHT(Fixed<D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR>)
+VK_STORE_EIGHT(Fixed<D3DBLEND_SRCALPHA, D3DBLEND_ONE>)
+VK_STORE_EIGHT(Any)
+#undef VK_STORE_EIGHT
 
 }  // namespace d3d9impl::blend
