@@ -27,15 +27,15 @@ class RowWalker {
   };
   // The next row's quotient and remainder, without a branch.
   static void step(Bound& b);
-  struct Flat {
-    std::int64_t c, step, bias;  // a horizontal edge: the row is out when c < bias
-  };
   // Edges that go up bound the run from the left, the others from the
   // right: kept apart, so that a row's bounds take no branch.
   Bound lower_[3], upper_[3];
-  Flat flats_[3];
-  int lowerCount_ = 0, upperCount_ = 0, flatCount_ = 0;
+  int lowerCount_ = 0, upperCount_ = 0;
+  // One bound on each side, as most triangles have: no loop either.
+  bool simple_ = false;
   std::int64_t minX_, maxX_;
+  // A horizontal edge leaves a range of rows, counted from the first.
+  std::int64_t row_ = 0, firstRow_ = 0, lastRow_;
 };
 
 inline void RowWalker::step(Bound& b) {
@@ -48,21 +48,23 @@ inline void RowWalker::step(Bound& b) {
 
 inline bool RowWalker::next(int* x0, int* x1) {
   std::int64_t lo = minX_, hi = maxX_;
-  bool covered = true;
-  for (int i = 0; i < flatCount_; ++i) {
-    Flat& f = flats_[i];
-    covered = covered && f.c >= f.bias;
-    f.c += f.step;
+  if (simple_) {
+    lo = std::max(lo, -lower_[0].q);
+    hi = std::min(hi, upper_[0].q);
+    step(lower_[0]);
+    step(upper_[0]);
+  } else {
+    for (int i = 0; i < lowerCount_; ++i) {
+      lo = std::max(lo, -lower_[i].q);
+      step(lower_[i]);
+    }
+    for (int i = 0; i < upperCount_; ++i) {
+      hi = std::min(hi, upper_[i].q);
+      step(upper_[i]);
+    }
   }
-  for (int i = 0; i < lowerCount_; ++i) {
-    lo = std::max(lo, -lower_[i].q);
-    step(lower_[i]);
-  }
-  for (int i = 0; i < upperCount_; ++i) {
-    hi = std::min(hi, upper_[i].q);
-    step(upper_[i]);
-  }
-  if (!covered || lo > hi) return false;
+  const std::int64_t row = row_++;
+  if (row < firstRow_ || row > lastRow_ || lo > hi) return false;
   *x0 = static_cast<int>(lo);
   *x1 = static_cast<int>(hi) + 1;
   return true;
