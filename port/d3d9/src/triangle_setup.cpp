@@ -29,6 +29,17 @@ Plane planeThrough(const double x[3], const double y[3], double a0, double a1, d
   return p;
 }
 
+// max(hypot(ax, ay), hypot(bx, by)), with one hypot where the squares
+// already tell which is longer: far enough apart that their roundings cannot
+// turn the order round. Near ties, and infinities or NaNs, take both.
+double longerStep(double ax, double ay, double bx, double by) {
+  constexpr double kApart = 1.0 + 1e-9;
+  const double a = ax * ax + ay * ay, b = bx * bx + by * by;
+  if (a > b * kApart) return std::hypot(ax, ay);
+  if (b > a * kApart) return std::hypot(bx, by);
+  return std::max(std::hypot(ax, ay), std::hypot(bx, by));
+}
+
 // Level of detail from the screen-space derivatives of (u W, v H) at level 0,
 // then the levels and the blend weight that the filters ask for.
 void chooseLevels(const StagePlan& stage, const Triangle& t, double cx, double cy, StageSetup* s) {
@@ -42,8 +53,7 @@ void chooseLevels(const StagePlan& stage, const Triangle& t, double cx, double c
     dvdy = (s->v.ay * q - pv * t.invW.ay) / (q * q);
   }
   const double w = base.width(), h = base.height();
-  const double rx = std::hypot(dudx * w, dvdx * h), ry = std::hypot(dudy * w, dvdy * h);
-  const double rho = std::max(rx, ry);
+  const double rho = longerStep(dudx * w, dvdx * h, dudy * w, dvdy * h);
   const double lod = (rho > 0 ? std::log2(rho) : -64.0) + stage.sampler.lodBias;
   // 8 fractional bits, as the blend weight between levels has.
   const std::int64_t fixedLod = roundToInt64(std::clamp(lod, -64.0, 64.0) * 256.0);
