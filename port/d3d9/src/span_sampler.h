@@ -157,32 +157,55 @@ class StageLevels {
   StageSampler::FourStarts fourStarts_;
 };
 
+namespace narrow {
+
+// The four-point vectors of one pass's s and t along a run, stepped.
+struct Lane {
+  __m128i s, t, stepS, stepT;
+  std::int32_t *ps, *pt;
+  void store(int k) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(ps + k), s);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pt + k), t);
+    s = _mm_add_epi32(s, stepS);
+    t = _mm_add_epi32(t, stepT);
+  }
+};
+
+}  // namespace narrow
+
 inline void StageSampler::listNarrow(const Starts& starts, int r0, int r1, const int* n,
                                      const int* at, NarrowPoints* points) const {
-  for (int i = 0; i < passes_; ++i) {
-    // Wrapping 32-bit steps: every value they reach fits, so each is exact.
-    // A run's last vector may reach three points past it: the next run's
-    // first vector, or the spare room, holds them.
+  // Wrapping 32-bit steps: every value they reach fits, so each is exact.
+  // A run's last vector may reach three points past it: the next run's
+  // first vector, or the spare room, holds them. A run has a pixel at least.
+  auto lane = [&](int i, int r) {
     const Pass& p = pass_[i];
-    const __m128i rampS = p.rampS, rampT = p.rampT, stepS = p.stepS, stepT = p.stepT;
-    const std::int32_t* s0 = starts.s[i];
-    const std::int32_t* t0 = starts.t[i];
-    std::int32_t* ps = points->s[i];
-    std::int32_t* pt = points->t[i];
+    return narrow::Lane{_mm_add_epi32(_mm_set1_epi32(starts.s[i][r]), p.rampS),
+                        _mm_add_epi32(_mm_set1_epi32(starts.t[i][r]), p.rampT),
+                        p.stepS,
+                        p.stepT,
+                        points->s[i] + at[r],
+                        points->t[i] + at[r]};
+  };
+  if (passes_ == 2) {  // both levels of a trilinear triangle in one walk
     for (int r = r0; r < r1; ++r) {
-      __m128i s = _mm_add_epi32(_mm_set1_epi32(s0[r]), rampS);
-      __m128i t = _mm_add_epi32(_mm_set1_epi32(t0[r]), rampT);
-      auto* qs = reinterpret_cast<__m128i*>(ps + at[r]);
-      auto* qt = reinterpret_cast<__m128i*>(pt + at[r]);
-      int left = n[r];
-      do {  // a run has at least one pixel
-        _mm_storeu_si128(qs++, s);
-        _mm_storeu_si128(qt++, t);
-        s = _mm_add_epi32(s, stepS);
-        t = _mm_add_epi32(t, stepT);
-        left -= 4;
-      } while (left > 0);
+      narrow::Lane a = lane(0, r), b = lane(1, r);
+      int k = 0;
+      do {
+        a.store(k);
+        b.store(k);
+        k += 4;
+      } while (k < n[r]);
     }
+    return;
+  }
+  for (int r = r0; r < r1; ++r) {
+    narrow::Lane a = lane(0, r);
+    int k = 0;
+    do {
+      a.store(k);
+      k += 4;
+    } while (k < n[r]);
   }
 }
 
