@@ -169,7 +169,12 @@ class ListedShader {
     for (int r = 0, at = 0; r < runCount; at += runs[r].n, ++r) {
       copyWords(runs[r].at, runs[r].n, below_ + at);
     }
-    fast_.store(fast_.target, current, below_, n);
+    // Where the texels are the colours, all eight lanes of the last vector
+    // hold samples: the store takes whole vectors (on the list, not the
+    // target), and the lanes past n go nowhere.
+    const int stored = fast_.texelAsIs && listed_.narrow ? (n + 7) & ~7 : n;
+    std::fill(below_ + n, below_ + stored, 0u);
+    fast_.store(fast_.target, current, below_, stored);
     for (int r = 0, at = 0; r < runCount; at += runs[r].n, ++r) {
       copyWords(below_ + at, runs[r].n, runs[r].at);
     }
