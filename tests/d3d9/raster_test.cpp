@@ -249,6 +249,35 @@ TEST_F(RasterTest, ModulatingByAFullFactorKeepsTheArgument) {
   }
 }
 
+TEST_F(RasterTest, AlphaReadingAMissingTextureReadsOpaqueWhite) {
+  // No texture bound: the colour comes from the diffuse, the texture
+  // argument of alpha reads 255 and takes part in the operation.
+  const DWORD diffuse = 0x40FF8000u;
+  target(2, 2);
+  device->SetTexture(0, nullptr);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  struct Case {
+    DWORD op, arg1, arg2, factor, alpha;
+  };
+  const Case cases[] = {
+      {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0xFFFFFFFFu, 0xFF},
+      {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0x00000000u, 0xFF},
+      {D3DTOP_MODULATE, D3DTA_TFACTOR, D3DTA_TEXTURE, 0x80FFFFFFu, 0x80},
+      {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0xFFFFFFFFu, 0x40},
+      {D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, 0xFFFFFFFFu, 0x00},
+  };
+  for (const Case& c : cases) {
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, c.factor);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, c.op);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, c.arg1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, c.arg2);
+    fullScreen(diffuse);
+    EXPECT_EQ(pixels()[0], (c.alpha << 24) | (diffuse & 0xFFFFFFu))
+        << std::hex << c.op << " " << c.arg1 << " factor " << c.factor;
+  }
+}
+
 TEST_F(RasterTest, TextureFactorAlphaAsTheWarpGridUsesIt) {
   target(2, 2);
   IDirect3DTexture9* t = texture(1, 1, {0xFFC86400u});

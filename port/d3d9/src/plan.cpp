@@ -141,11 +141,8 @@ void buildPlan(const DrawInput& input, DrawPlan* plan) {
                         0x00FFFFFFu);
     selectForFullFactor(plan->textureFactor, &stage.alphaOp, stage.alphaArg1, stage.alphaArg2,
                         0xFF000000u);
-    if (alphaReads && texture == nullptr) {
-      // Alpha alone reading a missing texture: Direct3D reads opaque white.
-      stage.alphaOp = D3DTOP_SELECTARG1;
-      stage.alphaArg1 = D3DTA_TFACTOR | D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE;
-    }
+    // Alpha alone reading a missing texture goes on: the texture argument
+    // reads opaque white, in the operation as it stands.
     if (stage.texture != nullptr) {
       const DWORD* m = s.sampler[i];
       SamplerPlan& sp = stage.sampler;
