@@ -1,6 +1,7 @@
 // Texture sampling: the half-texel shift, bilinear weights, addressing, mip
 // selection, the trilinear blend and the texture transform.
 #include <cmath>
+#include <utility>
 
 #include "draw_helpers.h"
 
@@ -78,6 +79,12 @@ TEST_F(SamplingTest, MipLevelFollowsMinification) {
   for (const auto& c : cases) {
     quad(-1, 1, 1, -1, 0, 0, c.span, c.span);
     EXPECT_EQ(red(pixels()[17]), c.shade) << "span " << c.span;
+  }
+  // The longer of the two steps decides, along either axis: 4:1 one way,
+  // 1:1 (or 1:2) the other is level 2.
+  for (const auto& [su, sv] : {std::pair{4.0f, 1.0f}, {1.0f, 4.0f}, {4.0f, 2.0f}, {2.0f, 4.0f}}) {
+    quad(-1, 1, 1, -1, 0, 0, su, sv);
+    EXPECT_EQ(red(pixels()[17]), 0x40u) << su << " by " << sv;
   }
   // 1:1.5 per pixel with POINT mips: lod 0.585 rounds to level 1.
   quad(-1, 1, 1, -1, 0, 0, 1.5f, 1.5f);
