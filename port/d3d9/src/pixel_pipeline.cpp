@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "blend_factor.h"
 #include "sampler.h"
 
 namespace d3d9impl {
@@ -53,28 +54,9 @@ inline unsigned operate(DWORD op, unsigned a, unsigned b) {
 }
 
 inline unsigned factor(DWORD blend, unsigned s, unsigned sa, unsigned d, unsigned da) {
-  switch (blend) {
-    case D3DBLEND_ZERO:
-      return 0;
-    case D3DBLEND_SRCCOLOR:
-      return s;
-    case D3DBLEND_INVSRCCOLOR:
-      return 255 - s;
-    case D3DBLEND_SRCALPHA:
-      return sa;
-    case D3DBLEND_INVSRCALPHA:
-      return 255 - sa;
-    case D3DBLEND_DESTALPHA:
-      return da;
-    case D3DBLEND_INVDESTALPHA:
-      return 255 - da;
-    case D3DBLEND_DESTCOLOR:
-      return d;
-    case D3DBLEND_INVDESTCOLOR:
-      return 255 - d;
-    default:  // ONE, and factors this device does not have
-      return 255;
-  }
+  const BlendFactor f = blendFactor(blend);
+  const unsigned one = 255, v = factorSource(f, one, s, sa, d, da);
+  return f.complement ? 255 - v : v;
 }
 
 inline std::uint32_t blendPixel(const DrawPlan& plan, std::uint32_t src, std::uint32_t dst) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "blend_factor.h"
 #include "span_blend.h"
 
 namespace d3d9impl::blend {
@@ -16,28 +17,9 @@ namespace d3d9impl::blend {
 // sa, da their alphas repeated over the four channels.
 inline __m128i factor(DWORD mode, __m128i s, __m128i sa, __m128i d, __m128i da) {
   const __m128i full = _mm_set1_epi16(255);
-  switch (mode) {
-    case D3DBLEND_ZERO:
-      return _mm_setzero_si128();
-    case D3DBLEND_SRCCOLOR:
-      return s;
-    case D3DBLEND_INVSRCCOLOR:
-      return _mm_sub_epi16(full, s);
-    case D3DBLEND_SRCALPHA:
-      return sa;
-    case D3DBLEND_INVSRCALPHA:
-      return _mm_sub_epi16(full, sa);
-    case D3DBLEND_DESTALPHA:
-      return da;
-    case D3DBLEND_INVDESTALPHA:
-      return _mm_sub_epi16(full, da);
-    case D3DBLEND_DESTCOLOR:
-      return d;
-    case D3DBLEND_INVDESTCOLOR:
-      return _mm_sub_epi16(full, d);
-    default:
-      return full;
-  }
+  const BlendFactor f = blendFactor(mode);
+  const __m128i& v = factorSource(f, full, s, sa, d, da);
+  return f.complement ? _mm_sub_epi16(full, v) : v;
 }
 
 inline __m128i alphas(__m128i c) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(c, 0xFF), 0xFF); }

@@ -12,28 +12,9 @@ namespace {
 
 VK_AVX2 inline __m256i factor8(DWORD mode, __m256i s, __m256i sa, __m256i d, __m256i da) {
   const __m256i full = _mm256_set1_epi16(255);
-  switch (mode) {
-    case D3DBLEND_ZERO:
-      return _mm256_setzero_si256();
-    case D3DBLEND_SRCCOLOR:
-      return s;
-    case D3DBLEND_INVSRCCOLOR:
-      return _mm256_sub_epi16(full, s);
-    case D3DBLEND_SRCALPHA:
-      return sa;
-    case D3DBLEND_INVSRCALPHA:
-      return _mm256_sub_epi16(full, sa);
-    case D3DBLEND_DESTALPHA:
-      return da;
-    case D3DBLEND_INVDESTALPHA:
-      return _mm256_sub_epi16(full, da);
-    case D3DBLEND_DESTCOLOR:
-      return d;
-    case D3DBLEND_INVDESTCOLOR:
-      return _mm256_sub_epi16(full, d);
-    default:
-      return full;
-  }
+  const BlendFactor f = blendFactor(mode);
+  const __m256i& v = factorSource(f, full, s, sa, d, da);
+  return f.complement ? _mm256_sub_epi16(full, v) : v;
 }
 
 VK_AVX2 inline __m256i alphas8(__m256i c) {
