@@ -1,4 +1,5 @@
-// Rounding to the nearest integer, as the pipeline does it everywhere.
+// Rounding as the pipeline does it everywhere: to the nearest integer, and
+// integer quotients rounded down or up.
 #pragma once
 
 #include <cmath>
@@ -14,5 +15,12 @@ inline std::int64_t roundToInt64(double x) {
   const double rest = x - static_cast<double>(i);  // exact
   return rest >= 0.5 ? i + 1 : (rest <= -0.5 ? i - 1 : i);
 }
+
+// floor(a / b) and ceil(a / b) for b > 0.
+inline std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+  const std::int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+inline std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return -floorDiv(-a, b); }
 
 }  // namespace d3d9impl

@@ -3,16 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "rounding.h"
+
 namespace d3d9impl {
-
-namespace {
-
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
-  const std::int64_t q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-
-}  // namespace
 
 RowWalker::RowWalker(const Triangle& t, int y)
     : minX_(t.minX), maxX_(t.maxX), lastRow_(std::numeric_limits<std::int64_t>::max()) {

@@ -13,12 +13,6 @@ namespace {
 
 constexpr double kSubpixel = 1 << limits::kSubpixelBits;
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
-  std::int64_t q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return -floorDiv(-a, b); }
-
 // The plane through three values at three screen points.
 Plane planeThrough(const double x[3], const double y[3], double a0, double a1, double a2) {
   const double det = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
