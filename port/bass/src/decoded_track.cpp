@@ -1,47 +1,20 @@
 #include "decoded_track.h"
 
 #include <bass.h>
-#include <mpg123.h>
 #include <sys/types.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
-#include <memory>
-#include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
 
+#include "frame_decoder.h"
 #include "layer_limits.h"
 
 namespace bassport {
 namespace {
-
-// mpg123 reads through these callbacks from the bytes already in memory, so
-// it can seek (for tags at the end) without touching the file again.
-struct MemorySource {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t at;
-};
-
-mpg123_ssize_t readMemory(void* handle, void* buffer, std::size_t bytes) {
-  auto* source = static_cast<MemorySource*>(handle);
-  std::size_t n = std::min(bytes, source->size - source->at);
-  std::memcpy(buffer, source->data + source->at, n);
-  source->at += n;
-  return static_cast<mpg123_ssize_t>(n);
-}
-
-off_t seekMemory(void* handle, off_t offset, int whence) {
-  auto* source = static_cast<MemorySource*>(handle);
-  off_t base = whence == SEEK_SET   ? 0
-               : whence == SEEK_CUR ? static_cast<off_t>(source->at)
-               : whence == SEEK_END ? static_cast<off_t>(source->size)
-                                    : -1;
-  if (base < 0) return -1;
-  off_t target = base + offset;
-  if (target < 0 || target > static_cast<off_t>(source->size)) return -1;
-  source->at = static_cast<std::size_t>(target);
-  return target;
-}
 
 // Bytes taken by an ID3v2 tag at the start, which is not audio.
 std::size_t id3v2Bytes(const std::uint8_t* data, std::size_t size) {
@@ -86,49 +59,50 @@ bool claimsImpossibleFrameCount(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-struct HandleDeleter {
-  void operator()(mpg123_handle* handle) const {
-    mpg123_close(handle);
-    mpg123_delete(handle);
+// The later half of a track, from frame `from` on, decoded on a thread of
+// its own while the caller decodes the earlier half.
+class LaterHalf {
+ public:
+  LaterHalf(const std::uint8_t* data, std::size_t size, bool ignoreInfoFrame, off_t from,
+            std::size_t maxSamples)
+      : from_(from) {
+    if (!decoder_.open(data, size, ignoreInfoFrame)) return;
+    try {
+      thread_ = std::thread([this, maxSamples] {
+        if (!decoder_.startAt(from_)) return;
+        outcome_ = decoder_.decode(-1, maxSamples, &cancel_);
+      });
+    } catch (const std::system_error&) {
+      // No second thread: the earlier half's decoder carries on alone.
+    }
   }
+  ~LaterHalf() {
+    cancel_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  LaterHalf(const LaterHalf&) = delete;
+  LaterHalf& operator=(const LaterHalf&) = delete;
+
+  // Waits for the later half. True when it is the rest of the track exactly
+  // as `earlier` would have gone on to decode it from its mark: it began at
+  // the same frame of the file and nothing on either side was damaged or
+  // resampled.
+  bool carriesOn(const FrameDecoder& earlier) {
+    if (!thread_.joinable()) return false;
+    thread_.join();
+    const FrameDecoder::Mark& mark = earlier.mark();
+    return outcome_ == FrameDecoder::Outcome::Ended && decoder_.clean() && mark.clean &&
+           decoder_.firstFrame() == from_ && decoder_.firstPosition() == mark.position;
+  }
+  FrameDecoder& decoder() { return decoder_; }
+
+ private:
+  FrameDecoder decoder_;
+  const off_t from_;
+  std::atomic<bool> cancel_{false};
+  FrameDecoder::Outcome outcome_ = FrameDecoder::Outcome::Cancelled;
+  std::thread thread_;
 };
-using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
-
-Handle openDecoder(MemorySource* source, bool ignoreInfoFrame) {
-  static const bool initialised = mpg123_init() == MPG123_OK;  // a no-op since 1.27
-  if (!initialised) return nullptr;
-  int error = MPG123_OK;
-  Handle handle(mpg123_new(nullptr, &error));
-  if (!handle) return nullptr;
-  mpg123_handle* mh = handle.get();
-  // Gapless drops the encoder's delay and padding; only 44.1 kHz stereo
-  // 16-bit is allowed out, so mpg123 resamples other rates and doubles mono.
-  const long flags = MPG123_GAPLESS | MPG123_QUIET | MPG123_AUTO_RESAMPLE |
-                     (ignoreInfoFrame ? MPG123_IGNORE_INFOFRAME : 0);
-  if (mpg123_param(mh, MPG123_FLAGS, flags, 0) != MPG123_OK ||
-      mpg123_format_none(mh) != MPG123_OK ||
-      mpg123_format(mh, kSampleRate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
-      mpg123_replace_reader_handle(mh, readMemory, seekMemory, nullptr) != MPG123_OK ||
-      mpg123_open_handle(mh, source) != MPG123_OK) {
-    return nullptr;
-  }
-  return handle;
-}
-
-// Room for as many samples as mpg123 expects (exact from a gapless Info tag,
-// else its estimate from the file's size), taken once it knows the format:
-// a track grown by doubling is copied and faulted in about twice over.
-void reserveRoom(mpg123_handle* mh, std::size_t maxSamples, std::vector<std::int16_t>& samples) {
-  const off_t length = mpg123_length(mh);
-  if (length <= 0) return;
-  const std::size_t wanted = static_cast<std::size_t>(length) * kChannels + kSpareSamples;
-  if (wanted > maxSamples || wanted > kMaxReservedSamples) return;
-  try {
-    samples.reserve(wanted);
-  } catch (const std::bad_alloc&) {
-    // Then the track grows as it comes, as without the estimate.
-  }
-}
 
 }  // namespace
 
@@ -137,64 +111,39 @@ int DecodedTrack::decode(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return BASS_ERROR_FILEFORM;
   if (size > kMaxFileBytes) return BASS_ERROR_FILEFORM;
 
-  MemorySource source{data, size, 0};
-  Handle handle = openDecoder(&source, claimsImpossibleFrameCount(data, size));
-  if (!handle) return BASS_ERROR_FILEFORM;
-  mpg123_handle* mh = handle.get();
-
-  // Frame bookkeeping to tell an MP3 from bytes that merely contain sync
-  // patterns: the longest run of frames that follow each other directly,
-  // and how much of the file the frames cover.
-  std::size_t frameBytes = 0;
-  int run = 0;
-  int longestRun = 0;
-  off_t expectedNext = -1;
-  off_t lastFrame = -1;
-
-  int failures = 0;
-  bool reserved = false;
+  const bool ignoreInfoFrame = claimsImpossibleFrameCount(data, size);
+  FrameDecoder decoder;
+  if (!decoder.open(data, size, ignoreInfoFrame)) return BASS_ERROR_FILEFORM;
   const std::size_t maxSamples = static_cast<std::size_t>(kMaxStreamFrames) * kChannels;
-  for (;;) {
-    off_t frameNumber = 0;
-    unsigned char* audio = nullptr;
-    std::size_t bytes = 0;
-    int result = mpg123_decode_frame(mh, &frameNumber, &audio, &bytes);
-    if (result == MPG123_DONE) break;
-    if (result == MPG123_NEW_FORMAT) continue;
-    if (result != MPG123_OK) {
-      // mpg123 resyncs past damage on the next call; a stream that keeps
-      // failing ends where it is.
-      if (++failures > kMaxDecodeFailures) break;
-      continue;
-    }
-    failures = 0;
-    if (!reserved) {
-      reserved = true;
-      reserveRoom(mh, maxSamples, samples_);
-    }
-    off_t position = mpg123_framepos(mh);
-    mpg123_frameinfo info{};
-    if (position >= 0 && position != lastFrame && mpg123_info(mh, &info) == MPG123_OK) {
-      std::size_t length = static_cast<std::size_t>(info.framesize);  // header included
-      frameBytes += length;
-      run = (position == expectedNext) ? run + 1 : 1;
-      longestRun = std::max(longestRun, run);
-      expectedNext = position + static_cast<off_t>(length);
-      lastFrame = position;
-    }
-    std::size_t count = bytes / sizeof(std::int16_t);
-    if (samples_.size() + count > maxSamples) {
-      samples_.clear();
-      samples_.shrink_to_fit();
-      return BASS_ERROR_MEM;
-    }
-    const auto* pcm = reinterpret_cast<const std::int16_t*>(audio);
-    samples_.insert(samples_.end(), pcm, pcm + count);
-  }
 
+  // The decode is most of start-up, so a long track is decoded from both
+  // ends of its middle at once; where the later half does not carry on
+  // exactly from the earlier one, this decoder decodes on through it.
+  const off_t frames = decoder.expectedFrames();
+  std::optional<LaterHalf> later;
+  off_t middle = -1;
+  if (frames >= kMinFramesToSplit) {
+    middle = FrameDecoder::meetingFrameNear(frames / 2);
+    later.emplace(data, size, ignoreInfoFrame, middle, maxSamples);
+  }
+  FrameDecoder::Outcome outcome = decoder.decode(middle, maxSamples, nullptr);
+  if (outcome == FrameDecoder::Outcome::ReachedStop) {
+    if (later->carriesOn(decoder)) {
+      const std::size_t total = decoder.mark().samples + later->decoder().samples().size();
+      if (total > maxSamples) return BASS_ERROR_MEM;
+      decoder.joinAtMark(later->decoder());
+    } else {
+      outcome = decoder.decode(-1, maxSamples, nullptr);
+    }
+  }
+  later.reset();
+  if (outcome == FrameDecoder::Outcome::TooLong) return BASS_ERROR_MEM;
+
+  samples_ = std::move(decoder.samples());
+  const FrameTally& tally = decoder.tally();
   std::size_t audioBytes = size - id3v2Bytes(data, size);
-  bool enoughFrames = longestRun >= kMinConsecutiveFrames;
-  bool coversFile = static_cast<double>(frameBytes) >= kMinFrameCoverage * audioBytes;
+  bool enoughFrames = tally.longestRun() >= kMinConsecutiveFrames;
+  bool coversFile = static_cast<double>(tally.bytes()) >= kMinFrameCoverage * audioBytes;
   if (!enoughFrames || !coversFile || samples_.size() < kChannels) {
     samples_.clear();
     samples_.shrink_to_fit();

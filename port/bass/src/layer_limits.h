@@ -31,6 +31,23 @@ inline constexpr std::size_t kSpareSamples = std::size_t{4} * 1152 * kChannels;
 inline constexpr int kMinConsecutiveFrames = 8;
 inline constexpr double kMinFrameCoverage = 0.5;
 
+// A track of this many MP3 frames (3.3 s) or more is decoded in two halves at
+// once; for a shorter one a second thread is not worth starting.
+inline constexpr long kMinFramesToSplit = 128;
+
+// Frames decoded unheard before a frame sought to. A layer III frame's data
+// may begin up to 511 bytes before it (the bit reservoir), which at 32 kbit/s
+// is up to 8 frames back, and its first granule overlaps the frame before:
+// so many frames ahead, its samples are those of a decoder that started at
+// the beginning. (mpg123's default of 4 is short of that at low rates.)
+inline constexpr long kSeekPreframes = 12;
+// mpg123's synthesis filter steps through a ring of 16 slots and rounds a
+// little differently in some of them, so a decoder starting part-way is in
+// step with one that started at frame 0 only where it starts at a multiple
+// of 16 frames (found on mono tracks: half of all other starts differ by one
+// in the last bit, for the rest of the track).
+inline constexpr long kSynthRingFrames = 16;
+
 // Damage in a file is skipped; this many decoding errors in a row end it.
 inline constexpr int kMaxDecodeFailures = 16;
 
