@@ -39,11 +39,12 @@ class RowWalker {
 };
 
 inline void RowWalker::step(Bound& b) {
-  b.q += b.stepQ;
   b.r += b.stepR;
-  const bool carry = b.r >= b.d;
-  b.r -= carry ? b.d : 0;
-  b.q += carry ? 1 : 0;
+  // Written as a mask: g++ made a branch of the conditional form, and
+  // whether an edge carries on a row is as good as random.
+  const std::int64_t carry = -static_cast<std::int64_t>(b.r >= b.d);
+  b.r -= b.d & carry;
+  b.q += b.stepQ - carry;
 }
 
 inline bool RowWalker::next(int* x0, int* x1) {
