@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 
+#include "clear_cull.h"
 #include "clipper.h"
 #include "pixel_pipeline.h"
 #include "plan.h"
@@ -40,9 +42,11 @@ namespace {
 // Below this many covered pixels (estimated) a draw stays on one thread.
 constexpr long kPixelsPerThread = 16384;
 
-// The transformed vertices of the draw being set up, kept from draw to draw
-// (one per setting-up thread) so that a draw allocates nothing once they
-// have grown to the largest draw's size.
+// The transformed vertices of the part of a draw being set up, kept from
+// draw to draw so that a draw allocates nothing once they have grown to the
+// largest draw's size. One per part, not per thread: whichever thread takes
+// a part, part p uses scratch p, and a thread that sat out the first draws
+// allocates nothing when it joins in.
 struct SetupScratch {
   std::vector<ProcessedVertex> processed;
   std::vector<ScreenPoint> screen;  // where the vertex is inside the guard band
@@ -60,14 +64,15 @@ std::size_t primitiveCount(const DrawInput& input) {
   return input.type == D3DPT_TRIANGLELIST ? n / 3 : n - 2;
 }
 
-// Sets up primitives [from, to) of the draw, in order.
-void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, std::size_t to,
-              TrianglePart* triangles) {
+// Sets up primitives [from, to) of the draw, in order, leaving out the
+// triangles that cull (when there is one) finds to leave the target as it is.
+void setupAll(const DrawPlan& plan, const DrawInput& input, const ClearCull* cull, std::size_t from,
+              std::size_t to, SetupScratch& scratch, TrianglePart* triangles) {
   const std::vector<std::uint32_t>& order = *input.order;
   const std::uint32_t lowest = *std::min_element(order.begin(), order.end());
   const std::uint32_t highest = *std::max_element(order.begin(), order.end());
+  triangles->expect(to - from);
   // Each distinct vertex is transformed once.
-  thread_local SetupScratch scratch;
   std::vector<ProcessedVertex>& processed = scratch.processed;
   std::vector<ScreenPoint>& screen = scratch.screen;
   std::vector<std::uint8_t>& state = scratch.state;
@@ -86,6 +91,12 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
       if (state[slot] == kInside) screen[slot] = toScreen(plan.viewport, v);
     }
     return slot;
+  };
+  auto setUp = [&](const ProcessedVertex* const v[3], const ScreenPoint* const p[3]) {
+    Triangle* t = triangles->slot();
+    if (setupTriangle(plan, v, p, t) && (cull == nullptr || !cull->leavesTarget(*t))) {
+      triangles->keep();
+    }
   };
   ClippedPolygon polygon;
   ScreenPoint polygonPoints[ClippedPolygon::kMaxVertices];
@@ -107,7 +118,7 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
     const ProcessedVertex* v[3] = {&processed[slot[0]], &processed[slot[1]], &processed[slot[2]]};
     if (state[slot[0]] == kInside && state[slot[1]] == kInside && state[slot[2]] == kInside) {
       const ScreenPoint* p[3] = {&screen[slot[0]], &screen[slot[1]], &screen[slot[2]]};
-      if (setupTriangle(plan, v, p, triangles->slot())) triangles->keep();
+      setUp(v, p);
       continue;
     }
     clipTriangle(*v[0], *v[1], *v[2], guardX, guardY, plan.stageCount, &polygon);
@@ -118,7 +129,7 @@ void setupAll(const DrawPlan& plan, const DrawInput& input, std::size_t from, st
       const ProcessedVertex* fan[3] = {&polygon.vertices[0], &polygon.vertices[k - 1],
                                        &polygon.vertices[k]};
       const ScreenPoint* points[3] = {&polygonPoints[0], &polygonPoints[k - 1], &polygonPoints[k]};
-      if (setupTriangle(plan, fan, points, triangles->slot())) triangles->keep();
+      setUp(fan, points);
     }
   }
 }
@@ -132,6 +143,9 @@ void renderDraw(const DrawInput& input) {
   // perspective) keep the reference path.
   FastSpan fast;
   const bool useFast = !d3d9port::referencePipeline() && prepareFastSpan(plan, &fast);
+  std::optional<ClearCull> cull;
+  if (useFast) cull.emplace(plan);
+  const ClearCull* culling = cull && cull->active() ? &*cull : nullptr;
   // Setting up is split into runs of primitives, one per thread; the bins
   // keep the runs in order, so the split changes nothing in the picture.
   const std::size_t primitives = primitiveCount(input);
@@ -139,9 +153,14 @@ void renderDraw(const DrawInput& input) {
       static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(d3d9port::threadCount()),
                                              1 + primitives / kPrimitivesPerSetupThread));
   TriangleBins& bins = TriangleBins::forThisThread(parts);
+  thread_local std::vector<SetupScratch> kept;  // the posting thread's, as the bins are
+  if (kept.size() < static_cast<std::size_t>(parts)) kept.resize(parts);
+  // By pointer: inside the job, the name would be the helper's own.
+  SetupScratch* const scratches = kept.data();
   parallelFor(parts, parts, [&](int part) {
     const std::size_t p = static_cast<std::size_t>(part), n = static_cast<std::size_t>(parts);
-    setupAll(plan, input, primitives * p / n, primitives * (p + 1) / n, &bins.part(part));
+    setupAll(plan, input, culling, primitives * p / n, primitives * (p + 1) / n, scratches[p],
+             &bins.part(part));
   });
   // Bands are fixed rows of the target, so the split does not depend on
   // the thread count; triangles keep their order inside every band.

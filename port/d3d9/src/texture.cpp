@@ -51,6 +51,20 @@ HRESULT Texture::create(Device* device, UINT width, UINT height, UINT levels, DW
   }
   made->surfaces_.resize(levels);
   if (info.bytesPerPixel != 4) made->wordCopies_.resize(levels);
+  made->clearCopies_.resize(levels);
+  // Draws write render targets without a lock, and X8R8G8B8's alpha bits
+  // are not its alpha: neither has clear tiles. Without the room for them
+  // a texture is drawn as well, only without the shortcut.
+  if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) == 0 && format != D3DFMT_X8R8G8B8) {
+    for (UINT i = 0; i < levels; ++i) {
+      try {
+        made->clearCopies_[i].tiles =
+            std::make_unique<ClearTiles>(made->levels_[i]->width(), made->levels_[i]->height());
+      } catch (const std::bad_alloc&) {
+        made->clearCopies_[i].tiles.reset();
+      }
+    }
+  }
   *texture = made.release();
   return D3D_OK;
 }
@@ -69,6 +83,19 @@ const Image* Texture::wordLevel(UINT index) const {
     decodeRow(level.format(), bytes, level.row(y), level.width(), copy.image->row32(y));
   copy.writes = level.writes;
   return copy.image.get();
+}
+
+const ClearTiles* Texture::clearTiles(UINT index) const {
+  const Image& level = *levels_[index];
+  ClearCopy& copy = clearCopies_[index];
+  if (!copy.tiles || level.locked) return nullptr;
+  if (copy.made && copy.writes == level.writes) return copy.tiles.get();
+  const Image* words = wordLevel(index);
+  if (words == nullptr) return nullptr;
+  copy.tiles->update(*words);
+  copy.made = true;
+  copy.writes = level.writes;
+  return copy.tiles.get();
 }
 
 HRESULT Texture::GetDevice(IDirect3DDevice9** device) { return device_->handOut(device); }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "clear_tiles.h"
 #include "image.h"
 #include "object.h"
 
@@ -38,6 +39,13 @@ class Texture final : public RefCounted<IDirect3DTexture9> {
   // Null when the copy cannot be had. Not safe against a concurrent call.
   const Image* wordLevel(UINT index) const;
 
+  // Which tiles of level index are wholly transparent, for a texture that
+  // only locks can change (not a render target) and whose texels have an
+  // alpha of their own; made again only after the level was locked. Null
+  // otherwise, and while the level is locked. Not safe against a concurrent
+  // call.
+  const ClearTiles* clearTiles(UINT index) const;
+
  private:
   Texture(Device* device, DWORD usage, D3DPOOL pool);
 
@@ -51,6 +59,12 @@ class Texture final : public RefCounted<IDirect3DTexture9> {
     std::uint64_t writes = 0;  // the level's count when the copy was made
   };
   mutable std::vector<WordCopy> wordCopies_;
+  struct ClearCopy {
+    std::unique_ptr<ClearTiles> tiles;
+    bool made = false;         // found from the texels at least once
+    std::uint64_t writes = 0;  // the level's count when they were found
+  };
+  mutable std::vector<ClearCopy> clearCopies_;
 };
 
 // Mip levels of a full chain for a width x height texture.

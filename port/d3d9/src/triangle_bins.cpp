@@ -42,6 +42,10 @@ bool TriangleBins::sort(int rowsLog2, int* first, int* count) {
     }
   }
   for (int b = 0; b < bands; ++b) start_[b + 1] += start_[b];
+  // How many triangles a draw keeps changes from frame to frame where the
+  // clear ones are left out: grown with room to spare, so that the frames
+  // after the first few allocate nothing.
+  if (members_.capacity() < start_[bands]) members_.reserve(2 * std::size_t{start_[bands]});
   members_.resize(start_[bands]);
   fill_.assign(start_.begin(), start_.end() - 1);
   for (int p = 0; p < used_; ++p) {

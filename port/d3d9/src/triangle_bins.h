@@ -25,6 +25,15 @@ class alignas(64) TrianglePart {
   };
 
   void clear() { count_ = 0; }
+  // Room for `count` triangles at once: a part keeps as many as it has
+  // primitives unless clipping splits them, however many a frame leaves
+  // out, so that the frames after the first allocate nothing.
+  void expect(std::size_t count) {
+    if (slots_.size() < count + 1) {
+      slots_.resize(count + 1);
+      bounds_.resize(slots_.size());
+    }
+  }
   // Where the next triangle is set up; keep() adds it to the part.
   Triangle* slot() {
     if (count_ == slots_.size()) {

@@ -1,0 +1,113 @@
+#include "clear_cull.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "clear_tiles.h"
+#include "texture.h"
+
+namespace d3d9impl {
+
+namespace {
+
+// How far a sample may lie from its plane's value, in texels, with room:
+// the fast samplers step 16.16 coordinates from each run's rounded start,
+// at most a chunk of pixels, each step off by at most 2^-17.
+constexpr double kSlack = 1.0 / 16.0;
+// Coordinates beyond this many texels are not worth bounding.
+constexpr double kFar = 1.0e9;
+constexpr double kSubpixel = 1 << limits::kSubpixelBits;
+
+// The stage whose texture alpha, when 0, makes the stored alpha 0: the last
+// stage's alpha is that texture's (selected, or a product with it), or is
+// the stage before's, passed on. -1 where there is none.
+int decidingStage(const DrawPlan& plan) {
+  for (int s = plan.stageCount - 1; s >= 0; --s) {
+    const StagePlan& stage = plan.stages[s];
+    const DWORD a1 = stage.alphaArg1, a2 = stage.alphaArg2;
+    const auto texture = [&stage](DWORD arg) {
+      return arg == D3DTA_TEXTURE && stage.texture != nullptr;
+    };
+    switch (stage.alphaOp) {
+      case D3DTOP_SELECTARG1:
+        if (texture(a1)) return s;
+        if (a1 == D3DTA_CURRENT) continue;
+        return -1;
+      case D3DTOP_SELECTARG2:
+        if (texture(a2)) return s;
+        if (a2 == D3DTA_CURRENT) continue;
+        return -1;
+      case D3DTOP_MODULATE:
+      case D3DTOP_MODULATE2X:
+      case D3DTOP_MODULATE4X:
+        if (texture(a1) || texture(a2)) return s;
+        if (a1 == D3DTA_CURRENT || a2 == D3DTA_CURRENT) continue;
+        return -1;
+      default:
+        return -1;
+    }
+  }
+  return -1;  // the first stage's current alpha is the diffuse one
+}
+
+}  // namespace
+
+ClearCull::ClearCull(const DrawPlan& plan) {
+  if (!plan.blend || plan.srcBlend != D3DBLEND_SRCALPHA || plan.destBlend != D3DBLEND_INVSRCALPHA)
+    return;
+  const int stage = decidingStage(plan);
+  if (stage < 0) return;
+  const StagePlan& s = plan.stages[stage];
+  const Texture& texture = *s.texture;
+  wrapU_ = !s.sampler.clampU;
+  wrapV_ = !s.sampler.clampV;
+  // The samplers wrap by masks, as on a power-of-two size.
+  const Image& base = texture.level(0);
+  if ((wrapU_ && !std::has_single_bit(base.width())) ||
+      (wrapV_ && !std::has_single_bit(base.height()))) {
+    return;
+  }
+  for (UINT i = 0; i < texture.levelCount(); ++i) {
+    tiles_[i] = texture.clearTiles(i);
+    width_[i] = texture.level(i).width();
+    height_[i] = texture.level(i).height();
+  }
+  if (tiles_[s.sampler.firstLevel] != nullptr) stage_ = stage;
+}
+
+bool ClearCull::leavesTarget(const Triangle& t) const {
+  if (!t.affine) return false;  // drawn by the reference path
+  const StageSetup& st = t.stages[stage_];
+  double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
+  for (const Edge& e : t.edges) {  // each edge starts at a vertex
+    const double x = static_cast<double>(e.x0) / kSubpixel,
+                 y = static_cast<double>(e.y0) / kSubpixel;
+    const double u = st.u.at(x, y), v = st.v.at(x, y);
+    u0 = std::min(u0, u);
+    u1 = std::max(u1, u);
+    v0 = std::min(v0, v);
+    v1 = std::max(v1, v);
+  }
+  // Bilinear filters around texel centres, and reads the next texel too.
+  const double shift = st.linear ? 0.5 : 0.0;
+  const int next = st.linear ? 1 : 0;
+  for (const int level : {st.level0, st.level1}) {
+    if (level < 0) continue;
+    const ClearTiles* tiles = tiles_[level];
+    if (tiles == nullptr) return false;
+    const double s0 = u0 * width_[level] - shift - kSlack, s1 = u1 * width_[level] - shift + kSlack;
+    const double t0 = v0 * height_[level] - shift - kSlack,
+                 t1 = v1 * height_[level] - shift + kSlack;
+    // NaNs fail these as well.
+    if (!(s0 > -kFar && s1 < kFar && t0 > -kFar && t1 < kFar)) return false;
+    const auto x0 = static_cast<std::int64_t>(std::floor(s0)),
+               x1 = static_cast<std::int64_t>(std::floor(s1)) + next;
+    const auto y0 = static_cast<std::int64_t>(std::floor(t0)),
+               y1 = static_cast<std::int64_t>(std::floor(t1)) + next;
+    if (!tiles->clear(x0, x1, y0, y1, wrapU_, wrapV_)) return false;
+  }
+  return true;
+}
+
+}  // namespace d3d9impl
