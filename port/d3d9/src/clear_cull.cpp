@@ -18,6 +18,15 @@ constexpr double kSlack = 1.0 / 16.0;
 // Coordinates beyond this many texels are not worth bounding.
 constexpr double kFar = 1.0e9;
 constexpr double kSubpixel = 1 << limits::kSubpixelBits;
+// Below this share of clear tiles a picture is drawn without the check: it
+// would leave out too few triangles to pay for itself.
+constexpr double kWorthwhileShare = 0.25;
+
+// floor(x) for |x| < kFar, without the library call.
+inline std::int64_t floorOf(double x) {
+  const auto i = static_cast<std::int64_t>(x);  // truncates
+  return i - static_cast<std::int64_t>(x < static_cast<double>(i));
+}
 
 // The stage whose texture alpha, when 0, makes the stored alpha 0: the last
 // stage's alpha is that texture's (selected, or a product with it), or is
@@ -73,7 +82,8 @@ ClearCull::ClearCull(const DrawPlan& plan) {
     width_[i] = texture.level(i).width();
     height_[i] = texture.level(i).height();
   }
-  if (tiles_[s.sampler.firstLevel] != nullptr) stage_ = stage;
+  const ClearTiles* first = tiles_[s.sampler.firstLevel];
+  if (first != nullptr && first->clearShare() >= kWorthwhileShare) stage_ = stage;
 }
 
 bool ClearCull::leavesTarget(const Triangle& t) const {
@@ -101,11 +111,10 @@ bool ClearCull::leavesTarget(const Triangle& t) const {
                  t1 = v1 * height_[level] - shift + kSlack;
     // NaNs fail these as well.
     if (!(s0 > -kFar && s1 < kFar && t0 > -kFar && t1 < kFar)) return false;
-    const auto x0 = static_cast<std::int64_t>(std::floor(s0)),
-               x1 = static_cast<std::int64_t>(std::floor(s1)) + next;
-    const auto y0 = static_cast<std::int64_t>(std::floor(t0)),
-               y1 = static_cast<std::int64_t>(std::floor(t1)) + next;
-    if (!tiles->clear(x0, x1, y0, y1, wrapU_, wrapV_)) return false;
+    if (!tiles->clear(floorOf(s0), floorOf(s1) + next, floorOf(t0), floorOf(t1) + next, wrapU_,
+                      wrapV_)) {
+      return false;
+    }
   }
   return true;
 }

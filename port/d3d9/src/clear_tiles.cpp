@@ -1,6 +1,7 @@
 #include "clear_tiles.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace d3d9impl {
 
@@ -35,7 +36,11 @@ ClearTiles::Ranges ClearTiles::onAxis(std::int64_t a, std::int64_t b, int size, 
     return {{clamp(a), 0}, {clamp(b), 0}, 1};
   }
   if (b - a + 1 >= size) return {{0, 0}, {size - 1, 0}, 1};
-  const int from = static_cast<int>(((a % size) + size) % size);
+  // Sizes that wrap are powers of two on the fast path: a mask, not a
+  // division, for them.
+  const int from = std::has_single_bit(static_cast<unsigned>(size))
+                       ? static_cast<int>(a & (size - 1))
+                       : static_cast<int>(((a % size) + size) % size);
   const int to = from + static_cast<int>(b - a);
   if (to < size) return {{from, 0}, {to, 0}, 1};
   return {{from, 0}, {size - 1, to - size}, 2};

@@ -28,6 +28,11 @@ class ClearTiles {
   bool clear(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1, bool wrapU,
              bool wrapV) const;
 
+  // The share of the level's tiles that are clear, 0 to 1.
+  double clearShare() const {
+    return static_cast<double>(count(tilesX_, tilesY_)) / (static_cast<double>(tilesX_) * tilesY_);
+  }
+
  private:
   // The texel ranges an axis's range comes to on the level: one, or two
   // where it wraps round the edge.
