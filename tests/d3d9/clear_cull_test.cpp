@@ -252,6 +252,11 @@ TEST_F(ClearCullTest, LeavesOutOnlyWhatTheBlendAndTheStagesAllow) {
   tri.stages[0].v = {0.0, 0.0, 1.0 / 32.0};
   tri.stages[0].linear = true;
   EXPECT_TRUE(d3d9impl::ClearCull(plan).leavesTarget(tri));
+  d3d9impl::Triangle odd = tri;
+  odd.stages[0].u = {std::nan(""), 0.0, 0.0};
+  EXPECT_FALSE(d3d9impl::ClearCull(plan).leavesTarget(odd)) << "coordinates that are not numbers";
+  odd.stages[0].u = {HUGE_VAL, 0.0, 0.0};
+  EXPECT_FALSE(d3d9impl::ClearCull(plan).leavesTarget(odd)) << "infinite coordinates";
   tri.affine = false;
   EXPECT_FALSE(d3d9impl::ClearCull(plan).leavesTarget(tri)) << "perspective: the reference path";
   tri.affine = true;
@@ -261,6 +266,13 @@ TEST_F(ClearCullTest, LeavesOutOnlyWhatTheBlendAndTheStagesAllow) {
   d3d9impl::DrawPlan other = plan;
   other.destBlend = D3DBLEND_ONE;  // an additive blend adds the colour of alpha 0 too
   EXPECT_FALSE(active(other));
+  other = plan;
+  other.targetAlpha = false;  // X8R8G8B8: the stores set its unused byte
+  EXPECT_FALSE(active(other));
+  other = plan;
+  other.stages[0].alphaOp = D3DTOP_MODULATE4X;
+  other.stages[0].alphaArg2 = D3DTA_TEXTURE;
+  EXPECT_TRUE(active(other));
   other = plan;
   other.stages[0].alphaArg1 = D3DTA_TEXTURE | D3DTA_COMPLEMENT;
   EXPECT_FALSE(active(other));
@@ -280,6 +292,12 @@ TEST_F(ClearCullTest, LeavesOutOnlyWhatTheBlendAndTheStagesAllow) {
   other.stages[1].alphaOp = D3DTOP_MODULATE;
   other.stages[1].alphaArg2 = D3DTA_TFACTOR;
   EXPECT_TRUE(active(other));
+  other.stages[1].alphaOp = D3DTOP_SELECTARG2;
+  other.stages[1].alphaArg1 = D3DTA_TFACTOR;
+  other.stages[1].alphaArg2 = D3DTA_CURRENT;
+  EXPECT_TRUE(active(other));
+  other.stages[1].alphaArg2 = D3DTA_TFACTOR;  // the factor's alpha, not the texture's
+  EXPECT_FALSE(active(other));
 
   // A speck inside the footprint, then a lock in progress: drawn.
   fillTexture(t, 0, [] {

@@ -74,9 +74,6 @@ bool FrameDecoder::startAt(off_t frame) {
   return mpg123_seek_frame(handle_.get(), frame, SEEK_SET) >= 0;
 }
 
-// Room for as many samples as mpg123 expects (exact from a gapless Info tag,
-// else its estimate from the file's size), taken once it knows the format:
-// a track grown by doubling is copied and faulted in about twice over.
 namespace {
 
 // A whole track is tens of megabytes written once, front to back: in pages
@@ -92,6 +89,9 @@ void preferLargePages(void* data, std::size_t bytes) {
 
 }  // namespace
 
+// Room for as many samples as mpg123 expects (exact from a gapless Info tag,
+// else its estimate from the file's size), taken once it knows the format:
+// a track grown by doubling is copied and faulted in about twice over.
 void FrameDecoder::reserveRoom(std::size_t maxSamples) {
   mpg123_handle* mh = handle_.get();
   const off_t length = mpg123_length(mh);

@@ -22,6 +22,12 @@ constexpr double kSubpixel = 1 << limits::kSubpixelBits;
 // would leave out too few triangles to pay for itself.
 constexpr double kWorthwhileShare = 0.25;
 
+// Twice the rounding a Plane::at at (x, y) may carry, with room: 2^-48 of
+// the sum of its terms' sizes (a double keeps 2^-53).
+inline double planeReach(const Plane& p, double x, double y) {
+  return std::ldexp(std::abs(p.a0) + std::abs(p.ax * x) + std::abs(p.ay * y), -48);
+}
+
 // floor(x) for |x| < kFar, without the library call.
 inline std::int64_t floorOf(double x) {
   const auto i = static_cast<std::int64_t>(x);  // truncates
@@ -63,15 +69,20 @@ int decidingStage(const DrawPlan& plan) {
 }  // namespace
 
 ClearCull::ClearCull(const DrawPlan& plan) {
-  if (!plan.blend || plan.srcBlend != D3DBLEND_SRCALPHA || plan.destBlend != D3DBLEND_INVSRCALPHA)
+  // Only where the stored word is the target's own in every bit: the stores
+  // set an X8R8G8B8 target's unused byte, which a left-out triangle would not.
+  if (!plan.blend || plan.srcBlend != D3DBLEND_SRCALPHA || plan.destBlend != D3DBLEND_INVSRCALPHA ||
+      !plan.targetAlpha) {
     return;
+  }
   const int stage = decidingStage(plan);
   if (stage < 0) return;
   const StagePlan& s = plan.stages[stage];
   const Texture& texture = *s.texture;
   wrapU_ = !s.sampler.clampU;
   wrapV_ = !s.sampler.clampV;
-  // The samplers wrap by masks, as on a power-of-two size.
+  // Wrapping is bounded on power-of-two sizes only, where every sampler's
+  // wrap (a mask or a remainder) comes to the same texel.
   const Image& base = texture.level(0);
   if ((wrapU_ && !std::has_single_bit(base.width())) ||
       (wrapV_ && !std::has_single_bit(base.height()))) {
@@ -89,7 +100,7 @@ ClearCull::ClearCull(const DrawPlan& plan) {
 bool ClearCull::leavesTarget(const Triangle& t) const {
   if (!t.affine) return false;  // drawn by the reference path
   const StageSetup& st = t.stages[stage_];
-  double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
+  double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL, reach = 0.0;
   for (const Edge& e : t.edges) {  // each edge starts at a vertex
     const double x = static_cast<double>(e.x0) / kSubpixel,
                  y = static_cast<double>(e.y0) / kSubpixel;
@@ -98,7 +109,13 @@ bool ClearCull::leavesTarget(const Triangle& t) const {
     u1 = std::max(u1, u);
     v0 = std::min(v0, v);
     v1 = std::max(v1, v);
+    // How far the planes' own rounding may move a value, here and at the
+    // pixels: a few units in the last place of the terms' sizes.
+    reach = std::max(reach, planeReach(st.u, x, y) + planeReach(st.v, x, y));
   }
+  // min and max pass NaNs over: a coordinate that is not a number leaves
+  // the range empty, and nothing is left out.
+  if (!(u0 <= u1 && v0 <= v1)) return false;
   // Bilinear filters around texel centres, and reads the next texel too.
   const double shift = st.linear ? 0.5 : 0.0;
   const int next = st.linear ? 1 : 0;
@@ -106,9 +123,10 @@ bool ClearCull::leavesTarget(const Triangle& t) const {
     if (level < 0) continue;
     const ClearTiles* tiles = tiles_[level];
     if (tiles == nullptr) return false;
-    const double s0 = u0 * width_[level] - shift - kSlack, s1 = u1 * width_[level] - shift + kSlack;
-    const double t0 = v0 * height_[level] - shift - kSlack,
-                 t1 = v1 * height_[level] - shift + kSlack;
+    const double slackU = kSlack + reach * width_[level], slackV = kSlack + reach * height_[level];
+    const double s0 = u0 * width_[level] - shift - slackU, s1 = u1 * width_[level] - shift + slackU;
+    const double t0 = v0 * height_[level] - shift - slackV,
+                 t1 = v1 * height_[level] - shift + slackV;
     // NaNs fail these as well.
     if (!(s0 > -kFar && s1 < kFar && t0 > -kFar && t1 < kFar)) return false;
     if (!tiles->clear(floorOf(s0), floorOf(s1) + next, floorOf(t0), floorOf(t1) + next, wrapU_,

@@ -88,6 +88,8 @@ HRESULT Surface::UnlockRect() {
   if (tracing()) traceLine("UnlockRect(" + name() + ")");
   if (!image_->locked) return D3DERR_INVALIDCALL;
   image_->locked = false;
+  // Copies made while it was locked may have missed what was written since.
+  ++image_->writes;
   return D3D_OK;
 }
 

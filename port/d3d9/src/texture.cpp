@@ -143,6 +143,8 @@ HRESULT Texture::UnlockRect(UINT level) {
   if (tracing()) traceLine("UnlockRect(" + name() + ", " + std::to_string(level) + ")");
   if (level >= levelCount() || !levels_[level]->locked) return D3DERR_INVALIDCALL;
   levels_[level]->locked = false;
+  // Copies made while it was locked may have missed what was written since.
+  ++levels_[level]->writes;
   return D3D_OK;
 }
 

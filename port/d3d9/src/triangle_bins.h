@@ -6,6 +6,7 @@
 // on every draw.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -25,13 +26,18 @@ class alignas(64) TrianglePart {
   };
 
   void clear() { count_ = 0; }
-  // Room for `count` triangles at once: a part keeps as many as it has
-  // primitives unless clipping splits them, however many a frame leaves
-  // out, so that the frames after the first allocate nothing.
+  // Room for `count` triangles at once, up to kExpectedAtMost: a part keeps
+  // as many as it has primitives unless clipping splits them, however many
+  // a frame leaves out, so that the frames after the first allocate
+  // nothing. One more for the slot set up last and not kept. Beyond the cap
+  // the slots grow as they are used, as huge draws that mostly miss the
+  // target would otherwise hold room they never fill.
+  static constexpr std::size_t kExpectedAtMost = 65536;
   void expect(std::size_t count) {
-    if (slots_.size() < count + 1) {
-      slots_.resize(count + 1);
-      bounds_.resize(slots_.size());
+    const std::size_t wanted = std::min(count, kExpectedAtMost) + 1;
+    if (slots_.size() < wanted) {
+      slots_.resize(wanted);
+      bounds_.resize(wanted);
     }
   }
   // Where the next triangle is set up; keep() adds it to the part.
