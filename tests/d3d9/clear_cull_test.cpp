@@ -1,6 +1,6 @@
 // Blended draws of mostly transparent textures leave out the triangles whose
 // texels are all clear. Left out or not, the picture must be the reference
-// pipeline's: specks of colour next to a triangle's footprint, across wrap
+// pipeline's: dots of colour next to a triangle's footprint, across wrap
 // seams, clamped edges and mip levels, and after a lock, included.
 #include "clear_cull.h"
 
@@ -15,13 +15,13 @@ namespace {
 
 // A level of the given size, clear but for the given texels' alpha.
 std::unique_ptr<d3d9impl::Image> clearImage(UINT w, UINT h,
-                                            std::initializer_list<std::pair<int, int>> specks) {
+                                            std::initializer_list<std::pair<int, int>> dots) {
   std::unique_ptr<d3d9impl::Image> image;
   EXPECT_EQ(d3d9impl::Image::create(D3DFMT_A8R8G8B8, w, h, &image), D3D_OK);
   for (UINT y = 0; y < h; ++y) {
     for (UINT x = 0; x < w; ++x) image->row32(y)[x] = 0x00FFFFFFu;  // white, transparent
   }
-  for (const auto& [x, y] : specks) image->row32(static_cast<UINT>(y))[x] = 0x01000000u;
+  for (const auto& [x, y] : dots) image->row32(static_cast<UINT>(y))[x] = 0x01000000u;
   return image;
 }
 
@@ -59,9 +59,9 @@ class ClearCullTest : public DrawTest {
     DrawTest::TearDown();
   }
 
-  // A w x h texture with a full chain, each level clear but for specks of
+  // A w x h texture with a full chain, each level clear but for dots of
   // colour, about one texel in `sparse`.
-  IDirect3DTexture9* speckled(UINT w, UINT h, int sparse, std::mt19937& random) {
+  IDirect3DTexture9* dotted(UINT w, UINT h, int sparse, std::mt19937& random) {
     IDirect3DTexture9* t = nullptr;
     EXPECT_EQ(device->CreateTexture(w, h, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
               D3D_OK);
@@ -71,8 +71,8 @@ class ClearCullTest : public DrawTest {
       std::vector<DWORD> texels(std::size_t{desc.Width} * desc.Height);
       for (DWORD& texel : texels) {
         const DWORD colour = static_cast<DWORD>(random()) & 0x00FFFFFFu;
-        const bool speck = static_cast<int>(random() % static_cast<unsigned>(sparse)) == 0;
-        texel = speck ? (colour | ((1u + static_cast<DWORD>(random()) % 255u) << 24)) : colour;
+        const bool dot = static_cast<int>(random() % static_cast<unsigned>(sparse)) == 0;
+        texel = dot ? (colour | ((1u + static_cast<DWORD>(random()) % 255u) << 24)) : colour;
       }
       fillTexture(t, level, texels);
     }
@@ -175,11 +175,11 @@ class ClearCullTest : public DrawTest {
   }
 };
 
-TEST_F(ClearCullTest, SpeckledTexturesGiveTheReferenceBits) {
+TEST_F(ClearCullTest, DottedTexturesGiveTheReferenceBits) {
   target(96, 80);
   std::mt19937 random(1207);
-  IDirect3DTexture9* speckledOnes[] = {speckled(64, 64, 150, random), speckled(32, 16, 60, random),
-                                       crossed(64)};
+  IDirect3DTexture9* dottedOnes[] = {dotted(64, 64, 150, random), dotted(32, 16, 60, random),
+                                     crossed(64)};
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -191,7 +191,7 @@ TEST_F(ClearCullTest, SpeckledTexturesGiveTheReferenceBits) {
     grids.push_back({scale(random), offset(random), offset(random), wave(random)});
   int count = 0;
   for (int kind = 0; kind < 3; ++kind) {
-    for (IDirect3DTexture9* t : speckledOnes) {
+    for (IDirect3DTexture9* t : dottedOnes) {
       for (const Grid& g : grids) {
         const DWORD filter = count % 3 == 0 ? D3DTEXF_POINT : D3DTEXF_LINEAR;
         const DWORD mip =
@@ -211,7 +211,7 @@ TEST_F(ClearCullTest, SpeckledTexturesGiveTheReferenceBits) {
 TEST_F(ClearCullTest, ALockedAndRefilledTextureIsReadAfresh) {
   target(96, 80);
   std::mt19937 random(3);
-  IDirect3DTexture9* t = speckled(32, 32, 1000000, random);  // clear all over
+  IDirect3DTexture9* t = dotted(32, 32, 1000000, random);  // clear all over
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -229,7 +229,7 @@ TEST_F(ClearCullTest, ALockedAndRefilledTextureIsReadAfresh) {
 TEST_F(ClearCullTest, LeavesOutOnlyWhatTheBlendAndTheStagesAllow) {
   target(8, 8);
   std::mt19937 random(5);
-  IDirect3DTexture9* t = speckled(32, 32, 1000000, random);
+  IDirect3DTexture9* t = dotted(32, 32, 1000000, random);
   d3d9impl::DrawPlan plan;
   plan.blend = true;
   plan.srcBlend = D3DBLEND_SRCALPHA;
@@ -258,7 +258,8 @@ TEST_F(ClearCullTest, LeavesOutOnlyWhatTheBlendAndTheStagesAllow) {
   odd.stages[0].u = {HUGE_VAL, 0.0, 0.0};
   EXPECT_FALSE(d3d9impl::ClearCull(plan).leavesTarget(odd)) << "infinite coordinates";
   tri.affine = false;
-  EXPECT_FALSE(d3d9impl::ClearCull(plan).leavesTarget(tri)) << "perspective: the reference path";
+  EXPECT_FALSE(d3d9impl::ClearCull(plan).leavesTarget(tri))
+      << "not affine: the reference path draws it";
   tri.affine = true;
 
   auto active = [&](const d3d9impl::DrawPlan& p) { return d3d9impl::ClearCull(p).active(); };
@@ -299,7 +300,7 @@ TEST_F(ClearCullTest, LeavesOutOnlyWhatTheBlendAndTheStagesAllow) {
   other.stages[1].alphaArg2 = D3DTA_TFACTOR;  // the factor's alpha, not the texture's
   EXPECT_FALSE(active(other));
 
-  // A speck inside the footprint, then a lock in progress: drawn.
+  // A dot inside the footprint, then a lock in progress: drawn.
   fillTexture(t, 0, [] {
     std::vector<DWORD> texels(32 * 32, 0x00FFFFFFu);
     texels[4 * 32 + 5] = 0x01000000u;
