@@ -144,15 +144,7 @@ class ClearCullTest : public DrawTest {
     if (kind == 0) {
       selectStage0(D3DTA_TEXTURE);
     } else if (kind == 1) {
-      device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-      device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
-      device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-      device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
-      device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-      device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-      device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-      device->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-      device->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+      warpGridStages();
       device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
       device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xC0FFFFFFu);
       device->SetTexture(1, t);

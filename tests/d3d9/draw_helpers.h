@@ -93,6 +93,20 @@ class DrawTest : public DeviceTest {
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
   }
 
+  // The warp grid's stages: the lit colour and alpha at stage 0, then stage
+  // 1's texture colour with the texture's alpha times TFACTOR's.
+  void warpGridStages() {
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    device->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+  }
+
   void filters(DWORD sampler, DWORD mag, DWORD min, DWORD mip, DWORD address) {
     device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, mag);
     device->SetSamplerState(sampler, D3DSAMP_MINFILTER, min);

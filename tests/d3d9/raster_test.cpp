@@ -288,15 +288,7 @@ TEST_F(RasterTest, TextureFactorAlphaAsTheWarpGridUsesIt) {
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   device->SetRenderState(D3DRS_TEXTUREFACTOR, 128u << 24);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
-  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-  device->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-  device->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+  warpGridStages();
   device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
   fullScreen();
   // alpha 128 x 255 -> 128; colour x 128/255 onto black: 200 -> 100.4, 100 -> 50.2;
