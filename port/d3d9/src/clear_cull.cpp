@@ -88,7 +88,8 @@ ClearCull::ClearCull(const DrawPlan& plan) {
       (wrapV_ && !std::has_single_bit(base.height()))) {
     return;
   }
-  for (UINT i = 0; i < texture.levelCount(); ++i) {
+  // Levels above MAXMIPLEVEL are never sampled: their tiles are not asked for.
+  for (UINT i = s.sampler.firstLevel; i < texture.levelCount(); ++i) {
     tiles_[i] = texture.clearTiles(i);
     width_[i] = texture.level(i).width();
     height_[i] = texture.level(i).height();

@@ -13,6 +13,7 @@ struct FormatInfo {
   bool colour = false;  // can be a texture and be sampled
   bool target = false;  // can be drawn into
   bool depth = false;   // a depth-stencil format
+  bool alpha = false;   // its texels have an alpha of their own
 };
 
 // False for a format the device does not know.

@@ -52,10 +52,11 @@ HRESULT Texture::create(Device* device, UINT width, UINT height, UINT levels, DW
   made->surfaces_.resize(levels);
   if (info.bytesPerPixel != 4) made->wordCopies_.resize(levels);
   made->clearCopies_.resize(levels);
-  // Draws write render targets without a lock, and X8R8G8B8's alpha bits
-  // are not its alpha: neither has clear tiles. Without the room for them
-  // a texture is drawn as well, only without the shortcut.
-  if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) == 0 && format != D3DFMT_X8R8G8B8) {
+  // Draws write render targets without a lock, and a format without alpha
+  // (X8R8G8B8's unused bits included) is never transparent: neither has
+  // clear tiles. Without the room for them a texture is drawn as well, only
+  // without the shortcut.
+  if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) == 0 && info.alpha) {
     for (UINT i = 0; i < levels; ++i) {
       try {
         made->clearCopies_[i].tiles =
