@@ -143,6 +143,14 @@ TEST(FrameSplit, WhereTheHalvesCannotMeetExactlyOneDecoderGoesOn) {
     ASSERT_TRUE(later.startAt(middle));
     later.decode(-1, kNoLimit, nullptr);
     EXPECT_FALSE(later.clean()) << "the halves would be joined";
+    // Told to, a decoder stops at the first frame that rules the join out,
+    // short of the end of the track.
+    FrameDecoder stopping;
+    ASSERT_TRUE(stopping.open(mp3->data(), mp3->size(), false));
+    ASSERT_TRUE(stopping.startAt(middle));
+    stopping.stopWhenUnclean();
+    EXPECT_EQ(stopping.decode(-1, kNoLimit, nullptr), FrameDecoder::Outcome::Unclean);
+    EXPECT_LT(stopping.samples().size(), later.samples().size());
     DecodedTrack track;
     ASSERT_EQ(track.decode(mp3->data(), mp3->size()), BASS_OK);
     EXPECT_TRUE(sameSamples(track, decodedByOne(*mp3)));

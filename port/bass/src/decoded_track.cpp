@@ -68,6 +68,9 @@ class LaterHalf {
       : from_(from) {
     if (!decoder_.open(data, size, ignoreInfoFrame)) return;
     try {
+      // A damaged or resampled frame means it will not be joined: it stops
+      // there rather than take a core from the earlier half for nothing.
+      decoder_.stopWhenUnclean();
       thread_ = std::thread([this, maxSamples] {
         if (!decoder_.startAt(from_)) return;
         outcome_ = decoder_.decode(-1, maxSamples, &cancel_);
@@ -89,8 +92,11 @@ class LaterHalf {
   // resampled.
   bool carriesOn(const FrameDecoder& earlier) {
     if (!thread_.joinable()) return false;
-    thread_.join();
     const FrameDecoder::Mark& mark = earlier.mark();
+    // Damage or resampling before the mark rules the join out whatever the
+    // later half holds: it need not be waited for.
+    if (!mark.clean) cancel_ = true;
+    thread_.join();
     return outcome_ == FrameDecoder::Outcome::Ended && decoder_.clean() && mark.clean &&
            decoder_.firstFrame() == from_ && decoder_.firstPosition() == mark.position;
   }

@@ -123,6 +123,7 @@ FrameDecoder::Outcome FrameDecoder::decode(off_t stopAt, std::size_t maxSamples,
       // mpg123 resyncs past damage on the next call; a stream that keeps
       // failing ends where it is.
       clean_ = false;
+      if (stopWhenUnclean_) return Outcome::Unclean;
       if (++failures_ > kMaxDecodeFailures) return Outcome::Ended;
       continue;
     }
@@ -148,6 +149,7 @@ FrameDecoder::Outcome FrameDecoder::decode(off_t stopAt, std::size_t maxSamples,
       // Resampling carries state from frame to frame that a decoder started
       // part-way would not have.
       if (info.rate != kSampleRate) clean_ = false;
+      if (!clean_ && stopWhenUnclean_) return Outcome::Unclean;
     }
     std::size_t count = bytes / sizeof(std::int16_t);
     if (samples_.size() + count > maxSamples) return Outcome::TooLong;

@@ -20,7 +20,7 @@ namespace bassport {
 
 class FrameDecoder {
  public:
-  enum class Outcome { Ended, ReachedStop, TooLong, Cancelled };
+  enum class Outcome { Ended, ReachedStop, TooLong, Cancelled, Unclean };
 
   // Where the frame at the stop was met, and what came before it.
   struct Mark {
@@ -50,6 +50,9 @@ class FrameDecoder {
   // says what came before it). Called again, it carries on where it stopped,
   // exactly as if it had not stopped. A negative `stopAt` never stops.
   Outcome decode(off_t stopAt, std::size_t maxSamples, const std::atomic<bool>* cancel);
+  // From now on decode() ends (Unclean) at the first damaged or resampled
+  // frame: for a decoder whose samples are of no use once it is not clean.
+  void stopWhenUnclean() { stopWhenUnclean_ = true; }
 
   const Mark& mark() const { return mark_; }
   // Every frame decoded at 44.1 kHz without an error so far.
@@ -86,6 +89,7 @@ class FrameDecoder {
   FrameTally tally_;
   Mark mark_;
   bool clean_ = true;
+  bool stopWhenUnclean_ = false;
   bool reserved_ = false;
   bool marked_ = false;
   int failures_ = 0;
