@@ -41,20 +41,31 @@ bool PicturePrefetch::mayStartAnother() const {
   return stopping_ || readyBytes_ < kReadyBytesBudget;
 }
 
+PicturePrefetch::Slot* PicturePrefetch::lastWaiting() {
+  for (auto slot = slots_.rbegin(); slot != slots_.rend(); ++slot) {
+    if (slot->state == State::Waiting) return &*slot;
+  }
+  return nullptr;
+}
+
+void PicturePrefetch::prepareLocked(Slot& slot, std::unique_lock<std::mutex>& lock) {
+  slot.state = State::Working;
+  lock.unlock();
+  imageload::PreparedPicture picture = imageload::preparePicture(slot.path.c_str());
+  lock.lock();
+  slot.picture = std::move(picture);
+  slot.state = State::Ready;
+  readyBytes_ += slot.picture.bytes();
+  changed_.notify_all();
+}
+
 void PicturePrefetch::work() {
   std::unique_lock lock(mutex_);
   for (Slot& slot : slots_) {
     changed_.wait(lock, [this] { return mayStartAnother(); });
     if (stopping_) return;
     if (slot.state != State::Waiting) continue;  // the asking thread took it on
-    slot.state = State::Working;
-    lock.unlock();
-    imageload::PreparedPicture picture = imageload::preparePicture(slot.path.c_str());
-    lock.lock();
-    slot.picture = std::move(picture);
-    slot.state = State::Ready;
-    readyBytes_ += slot.picture.bytes();
-    changed_.notify_all();
+    prepareLocked(slot, lock);
   }
 }
 
@@ -64,10 +75,22 @@ std::optional<imageload::PreparedPicture> PicturePrefetch::take(const std::strin
     if (slot.path != path || slot.state == State::Taken) continue;
     if (slot.state == State::Waiting) {
       slot.state = State::Taken;
+      ++preparedByCallers_;
       lock.unlock();
       return imageload::preparePicture(path.c_str());
     }
-    changed_.wait(lock, [&slot] { return slot.state == State::Ready; });
+    // While the worker is at this one, the asking thread prepares one that
+    // would otherwise wait for the worker: the last still waiting, so that
+    // the two do not meet in the middle of the list.
+    while (slot.state == State::Working) {
+      Slot* spare = lastWaiting();
+      if (spare == nullptr) {
+        changed_.wait(lock, [&slot] { return slot.state != State::Working; });
+        break;
+      }
+      ++preparedByCallers_;
+      prepareLocked(*spare, lock);
+    }
     slot.state = State::Taken;
     readyBytes_ -= slot.picture.bytes();
     imageload::PreparedPicture picture = std::move(slot.picture);
@@ -83,4 +106,9 @@ std::size_t PicturePrefetch::untaken() const {
   std::size_t count = 0;
   for (const Slot& slot : slots_) count += slot.state != State::Taken ? 1 : 0;
   return count;
+}
+
+std::size_t PicturePrefetch::preparedByCallers() const {
+  std::lock_guard lock(mutex_);
+  return preparedByCallers_;
 }

@@ -3,8 +3,9 @@
 // instead of doing the work itself, so the caller's thread can meanwhile do
 // something else (the show decodes its music). Results are taken in any
 // order; a file that is asked for before the worker reached it is prepared
-// by the asking thread. Nothing here prints or touches the device, so what
-// the loading shows and in which order stays the caller's.
+// by the asking thread, which also prepares files further down the list
+// while the worker is still at the one it asked for. Nothing here prints or touches the device, so
+// what the loading shows and in which order stays the caller's.
 #pragma once
 
 #include <condition_variable>
@@ -34,6 +35,10 @@ class PicturePrefetch {
   // Listed paths whose results were never taken.
   std::size_t untaken() const;
 
+  // Listed files that the asking threads prepared themselves, for reports
+  // and tests of how the work was shared.
+  std::size_t preparedByCallers() const;
+
  private:
   enum class State { Waiting, Working, Ready, Taken };
   struct Slot {
@@ -44,11 +49,15 @@ class PicturePrefetch {
 
   void work();
   bool mayStartAnother() const;  // with mutex_ held
+  Slot* lastWaiting();           // with mutex_ held; null if none
+  // Prepares a waiting slot with the mutex let go meanwhile; held on return.
+  void prepareLocked(Slot& slot, std::unique_lock<std::mutex>& lock);
 
   std::vector<Slot> slots_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::size_t readyBytes_ = 0;  // prepared and not yet taken
+  std::size_t preparedByCallers_ = 0;
   bool stopping_ = false;
   std::thread worker_;
   PicturePrefetch* previous_;

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <chrono>
 #include <random>
+#include <thread>
 
 #include "device_fixture.h"
 #include "png_writer.h"
@@ -152,6 +153,28 @@ TEST_F(PicturePrefetchTest, HeldBackResultsAreStillTakenLastFirst) {
     const Loaded prefetched = load(*name);
     EXPECT_TRUE(prefetched.levels == direct.levels) << *name;
   }
+  EXPECT_EQ(prefetch.untaken(), 0u);
+}
+
+TEST_F(PicturePrefetchTest, TheAskingThreadPreparesLaterFilesWhileTheWorkerIsBusy) {
+  // The first file takes the worker a long time; asked for it at once, the
+  // asking thread prepares the small ones from the end of the list meanwhile
+  // instead of waiting, and every result is still the file's own.
+  writeTexture("big.png", noise(2048, 2048, PNG_COLOR_TYPE_RGBA, 3));
+  const std::vector<std::string> later = {"wide.png", "odd.png", "sub/grey.png", "empty.png"};
+  std::vector<Loaded> direct;
+  for (const std::string& name : later) direct.push_back(load(name));
+  const Loaded bigDirect = load("big.png");
+  std::vector<std::string> paths = {Texture::filePath("big.png")};
+  for (const std::string& name : later) paths.push_back(Texture::filePath(name));
+  PicturePrefetch prefetch(paths);
+  // Not a timing: only lets the worker start on the first file, so that the
+  // asking thread finds it busy there (it would otherwise take it on itself,
+  // which also counts).
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  expectSame(load("big.png"), bigDirect, "big.png");
+  EXPECT_GE(prefetch.preparedByCallers(), 1u);
+  for (std::size_t i = 0; i < later.size(); ++i) expectSame(load(later[i]), direct[i], later[i]);
   EXPECT_EQ(prefetch.untaken(), 0u);
 }
 
