@@ -1,5 +1,7 @@
 #include "sdl_output.h"
 
+#include <cstring>
+
 #include "layer_limits.h"
 #include "transport.h"
 
@@ -8,8 +10,10 @@ namespace bassport {
 SdlOutput::~SdlOutput() { close(); }
 
 bool SdlOutput::open(std::string* error) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    *error = SDL_GetError();
+  sdl_ = port::sdl(error);
+  if (sdl_ == nullptr) return false;
+  if (sdl_->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    *error = sdl_->SDL_GetError();
     return false;
   }
   subsystem_ = true;
@@ -23,9 +27,9 @@ bool SdlOutput::open(std::string* error) {
   SDL_AudioSpec have{};
   // No changes allowed: SDL converts to whatever the card wants, so the
   // callback always sees 44.1 kHz 16-bit stereo.
-  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  device_ = sdl_->SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device_ == 0) {
-    *error = SDL_GetError();
+    *error = sdl_->SDL_GetError();
     close();
     return false;
   }
@@ -35,20 +39,20 @@ bool SdlOutput::open(std::string* error) {
 
 void SdlOutput::start(Transport* transport) {
   if (device_ == 0) return;
-  SDL_LockAudioDevice(device_);
+  sdl_->SDL_LockAudioDevice(device_);
   transport_ = transport;
-  SDL_UnlockAudioDevice(device_);
-  SDL_PauseAudioDevice(device_, 0);
+  sdl_->SDL_UnlockAudioDevice(device_);
+  sdl_->SDL_PauseAudioDevice(device_, 0);
 }
 
 void SdlOutput::close() {
   if (device_ != 0) {
-    SDL_CloseAudioDevice(device_);  // waits for a callback in progress
+    sdl_->SDL_CloseAudioDevice(device_);  // waits for a callback in progress
     device_ = 0;
   }
   transport_ = nullptr;
   if (subsystem_) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl_->SDL_QuitSubSystem(SDL_INIT_AUDIO);
     subsystem_ = false;
   }
 }
@@ -57,7 +61,7 @@ void SdlOutput::callback(void* user, Uint8* stream, int bytes) {
   auto* self = static_cast<SdlOutput*>(user);
   int frames = bytes / kBytesPerFrame;
   if (self->transport_ == nullptr) {
-    SDL_memset(stream, 0, static_cast<std::size_t>(bytes));
+    std::memset(stream, 0, static_cast<std::size_t>(bytes));
     return;
   }
   self->transport_->render(reinterpret_cast<std::int16_t*>(stream), frames);

@@ -4,7 +4,7 @@
 // ever made while the transport's lock is held.
 #pragma once
 
-#include <SDL.h>
+#include <sdl_library.h>
 
 #include <cstdint>
 #include <string>
@@ -34,6 +34,7 @@ class SdlOutput {
  private:
   static void callback(void* user, Uint8* stream, int bytes);
 
+  const port::SdlLibrary* sdl_ = nullptr;  // set by open()
   SDL_AudioDeviceID device_ = 0;
   bool subsystem_ = false;
   int bufferFrames_ = 0;

@@ -1,10 +1,11 @@
 #include "sdl_video.h"
 
-#include <SDL.h>
+#include <sdl_library.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace win32port {
 namespace {
@@ -32,12 +33,18 @@ SDL_Rect letterbox(int outW, int outH, int frameW, int frameH) {
 }  // namespace
 
 bool SdlVideo::open() {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  const char* driver = SDL_GetCurrentVideoDriver();
+  std::string why;
+  sdl_ = port::sdl(&why);
+  if (sdl_ == nullptr) {
+    std::fprintf(stderr, "vorkast: %s\n", why.c_str());
+    return false;
+  }
+  if (sdl_->SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const char* driver = sdl_->SDL_GetCurrentVideoDriver();
   // The offscreen and dummy drivers show nothing to anybody.
   if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||
       std::strcmp(driver, "dummy") == 0) {
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    sdl_->SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
   opened_ = true;
@@ -45,23 +52,25 @@ bool SdlVideo::open() {
 }
 
 SdlVideo::~SdlVideo() {
+  if (sdl_ == nullptr) return;
   for (auto& [id, w] : windows_) {
-    if (w.texture) SDL_DestroyTexture(w.texture);
-    if (w.renderer) SDL_DestroyRenderer(w.renderer);
-    if (w.window) SDL_DestroyWindow(w.window);
+    if (w.texture) sdl_->SDL_DestroyTexture(w.texture);
+    if (w.renderer) sdl_->SDL_DestroyRenderer(w.renderer);
+    if (w.window) sdl_->SDL_DestroyWindow(w.window);
   }
-  if (opened_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (opened_) sdl_->SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 int SdlVideo::createWindow(const WindowSpec& spec) {
   Uint32 flags = SDL_WINDOW_SHOWN;
   flags |= spec.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-  SDL_Window* window = SDL_CreateWindow(spec.title, spec.x, spec.y, spec.width, spec.height, flags);
+  SDL_Window* window =
+      sdl_->SDL_CreateWindow(spec.title, spec.x, spec.y, spec.width, spec.height, flags);
   if (window == nullptr) {
-    std::fprintf(stderr, "vorkast: SDL_CreateWindow: %s\n", SDL_GetError());
+    std::fprintf(stderr, "vorkast: SDL_CreateWindow: %s\n", sdl_->SDL_GetError());
     return 0;
   }
-  int id = static_cast<int>(SDL_GetWindowID(window));
+  int id = static_cast<int>(sdl_->SDL_GetWindowID(window));
   windows_[id].window = window;
   return id;
 }
@@ -69,21 +78,22 @@ int SdlVideo::createWindow(const WindowSpec& spec) {
 void SdlVideo::destroyWindow(int id) {
   auto it = windows_.find(id);
   if (it == windows_.end()) return;
-  if (it->second.texture) SDL_DestroyTexture(it->second.texture);
-  if (it->second.renderer) SDL_DestroyRenderer(it->second.renderer);
-  SDL_DestroyWindow(it->second.window);
+  if (it->second.texture) sdl_->SDL_DestroyTexture(it->second.texture);
+  if (it->second.renderer) sdl_->SDL_DestroyRenderer(it->second.renderer);
+  sdl_->SDL_DestroyWindow(it->second.window);
   windows_.erase(it);
 }
 
 bool SdlVideo::makeRenderer(Window& w, bool vsync) {
   Uint32 flags = vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
-  w.renderer = SDL_CreateRenderer(w.window, -1, flags);
-  if (w.renderer == nullptr) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
+  w.renderer = sdl_->SDL_CreateRenderer(w.window, -1, flags);
+  if (w.renderer == nullptr)
+    w.renderer = sdl_->SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
   if (w.renderer == nullptr) {
-    std::fprintf(stderr, "vorkast: SDL_CreateRenderer: %s\n", SDL_GetError());
+    std::fprintf(stderr, "vorkast: SDL_CreateRenderer: %s\n", sdl_->SDL_GetError());
     return false;
   }
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  sdl_->SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
   return true;
 }
 
@@ -94,26 +104,26 @@ void SdlVideo::present(int id, const std::uint32_t* pixels, int width, int heigh
   Window& w = it->second;
   if (w.renderer == nullptr && !makeRenderer(w, waitForVerticalSync)) return;
   if (w.texture == nullptr || w.textureWidth != width || w.textureHeight != height) {
-    if (w.texture) SDL_DestroyTexture(w.texture);
-    w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                  width, height);
+    if (w.texture) sdl_->SDL_DestroyTexture(w.texture);
+    w.texture = sdl_->SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_RGB888,
+                                        SDL_TEXTUREACCESS_STREAMING, width, height);
     w.textureWidth = width;
     w.textureHeight = height;
     if (w.texture == nullptr) return;
   }
-  SDL_UpdateTexture(w.texture, nullptr, pixels, pitchPixels * 4);
+  sdl_->SDL_UpdateTexture(w.texture, nullptr, pixels, pitchPixels * 4);
   int outW = 0, outH = 0;
-  SDL_GetRendererOutputSize(w.renderer, &outW, &outH);
+  sdl_->SDL_GetRendererOutputSize(w.renderer, &outW, &outH);
   SDL_Rect dest = letterbox(outW, outH, width, height);
-  SDL_SetRenderDrawColor(w.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(w.renderer);
-  SDL_RenderCopy(w.renderer, w.texture, nullptr, &dest);
-  SDL_RenderPresent(w.renderer);
+  sdl_->SDL_SetRenderDrawColor(w.renderer, 0, 0, 0, 255);
+  sdl_->SDL_RenderClear(w.renderer);
+  sdl_->SDL_RenderCopy(w.renderer, w.texture, nullptr, &dest);
+  sdl_->SDL_RenderPresent(w.renderer);
 }
 
 void SdlVideo::pollInput(const std::function<void(const InputEvent&)>& handle) {
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
+  while (sdl_->SDL_PollEvent(&event)) {
     switch (event.type) {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
@@ -135,11 +145,11 @@ void SdlVideo::pollInput(const std::function<void(const InputEvent&)>& handle) {
 }
 
 void SdlVideo::setCursorVisible(bool visible) {
-  SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+  sdl_->SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 bool SdlVideo::messageBox(const char* text, const char* caption) {
-  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr) == 0;
+  return sdl_->SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr) == 0;
 }
 
 }  // namespace win32port

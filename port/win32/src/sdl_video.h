@@ -9,6 +9,10 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
 
+namespace port {
+struct SdlLibrary;
+}
+
 namespace win32port {
 
 class SdlVideo final : public VideoBackend {
@@ -36,6 +40,7 @@ class SdlVideo final : public VideoBackend {
   };
   bool makeRenderer(Window& w, bool vsync);
 
+  const port::SdlLibrary* sdl_ = nullptr;  // set by open()
   bool opened_ = false;
   std::map<int, Window> windows_;  // by SDL window id
 };
