@@ -1,6 +1,7 @@
 #include "d3dx_texture.h"
 
 #include <new>
+#include <utility>
 
 #include "picture_prefetch.h"
 #include "prepared_picture.h"
@@ -14,7 +15,7 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* path,
     // A prefetched result stands for reading the file now.
     if (PicturePrefetch* prefetch = PicturePrefetch::active()) {
       if (auto prepared = prefetch->take(path)) {
-        return imageload::createTexture(device, *prepared, texture);
+        return imageload::createTexture(device, std::move(*prepared), texture);
       }
     }
     return imageload::createTexture(device, imageload::preparePicture(path), texture);

@@ -1,9 +1,10 @@
 #include "prepared_picture.h"
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include "d3dx_texture.h"
 #include "image_limits.h"
@@ -76,20 +77,16 @@ HRESULT decodeLevel0(const std::vector<unsigned char>& file, RgbaImage& level,
 void layOutChain(RgbaImage level, vk_texel_format format, PreparedPicture& picture) {
   const std::uint32_t count = mipLevelCount(level.width, level.height);
   const std::size_t texelBytes = bytesPerTexel(format);
-  std::size_t total = 0;
   picture.levels.resize(count);
-  for (std::uint32_t i = 0, w = level.width, h = level.height; i < count; ++i) {
-    picture.levels[i] = {w, h, w * texelBytes, total};
-    total += std::size_t{w} * h * texelBytes;
-    w = std::max(w / 2, 1u);
-    h = std::max(h / 2, 1u);
-  }
-  picture.texels.resize(total);
+  picture.texels.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     if (i > 0) level = halve(level);
-    const PreparedLevel& at = picture.levels[i];
-    writeTexels(level, format, picture.texels.data() + at.offset,
-                static_cast<std::ptrdiff_t>(at.pitch));
+    PreparedLevel& at = picture.levels[i];
+    at = {level.width, level.height, level.width * texelBytes};
+    // Left unset: writeTexels sets every byte.
+    picture.texels.emplace_back(static_cast<std::uint8_t*>(std::malloc(at.pitch * at.height)));
+    if (!picture.texels.back()) throw std::bad_alloc();
+    writeTexels(level, format, picture.texels.back().get(), static_cast<std::ptrdiff_t>(at.pitch));
   }
 }
 
@@ -117,35 +114,17 @@ PreparedPicture preparePicture(const char* path) {
   return picture;
 }
 
-HRESULT createTexture(IDirect3DDevice9* device, const PreparedPicture& picture,
-                      IDirect3DTexture9** out) {
+std::size_t PreparedPicture::bytes() const {
+  std::size_t total = 0;
+  for (const PreparedLevel& level : levels) total += level.pitch * level.height;
+  return total;
+}
+
+HRESULT createTexture(IDirect3DDevice9* device, PreparedPicture picture, IDirect3DTexture9** out) {
   if (FAILED(picture.result)) return picture.result;
   const PreparedLevel& top = picture.levels.front();
-  IDirect3DTexture9* texture = nullptr;
-  HRESULT hr =
-      device->CreateTexture(top.width, top.height, static_cast<UINT>(picture.levels.size()), 0,
-                            picture.format, D3DPOOL_MANAGED, &texture, nullptr);
-  if (FAILED(hr)) return hr;
-  for (UINT i = 0; i < picture.levels.size(); ++i) {
-    const PreparedLevel& level = picture.levels[i];
-    D3DLOCKED_RECT locked{};
-    hr = texture->LockRect(i, &locked, nullptr, 0);
-    if (FAILED(hr)) break;
-    const std::uint8_t* src = picture.texels.data() + level.offset;
-    auto* dst = static_cast<std::uint8_t*>(locked.pBits);
-    for (std::uint32_t y = 0; y < level.height; ++y) {
-      std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * locked.Pitch, src + level.pitch * y,
-                  level.pitch);
-    }
-    hr = texture->UnlockRect(i);
-    if (FAILED(hr)) break;
-  }
-  if (FAILED(hr)) {
-    texture->Release();
-    return hr;
-  }
-  *out = texture;
-  return D3D_OK;
+  return d3d9port::createTextureFrom(device, top.width, top.height, picture.format,
+                                     std::move(picture.texels), out);
 }
 
 }  // namespace imageload

@@ -1,10 +1,14 @@
 // What the software device offers beyond Direct3D 9: a call trace for tests,
-// the number of worker threads, and faults that a test can ask for. Nothing
-// in the show uses this header; tests and tools do.
+// the number of worker threads, faults that a test can ask for, and textures
+// made around texels a loader prepared elsewhere. Of the show, only the
+// picture loader uses this header; tests and tools do.
 #pragma once
 
 #include <d3d9.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,6 +69,22 @@ const Faults& faults();
 constexpr UINT kMaxTextureSize = 8192;
 constexpr DWORD kMaxTextureStages = 8;
 constexpr DWORD kMaxSamplers = 16;
+
+// A block of texels from std::malloc, freed with std::free.
+struct TexelsFree {
+  void operator()(std::uint8_t* texels) const { std::free(texels); }
+};
+using Texels = std::unique_ptr<std::uint8_t, TexelsFree>;
+
+// A managed texture of levels.size() levels, made around texels already laid
+// out instead of copying them in: level i is max(width >> i, 1) by
+// max(height >> i, 1) texels of `format`, rows packed without padding, one
+// block each. The texture takes the blocks over (they are freed if it fails).
+// Checks, faults and the trace line are CreateTexture's, with usage 0 and
+// D3DPOOL_MANAGED: the texture is the one CreateTexture, locks and copies
+// would have made. For loaders that prepare pictures off the device's thread.
+HRESULT createTextureFrom(IDirect3DDevice9* device, UINT width, UINT height, D3DFORMAT format,
+                          std::vector<Texels> levels, IDirect3DTexture9** texture);
 
 // Copies the surface's pixels out as X8R8G8B8/A8R8G8B8 words (whatever its
 // format), top row first; for tests and tools. Empty on failure.

@@ -3,6 +3,8 @@
 // device_draw.cpp (streams and draws, handed to the pipeline).
 #pragma once
 
+#include <d3d9_port.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +33,9 @@ class Device final : public RefCounted<IDirect3DDevice9> {
   HRESULT GetDirect3D(IDirect3D9** direct3d) override;
   HRESULT GetDeviceCaps(D3DCAPS9* caps) override;
 
+  // d3d9port::createTextureFrom.
+  HRESULT createTextureFrom(UINT width, UINT height, D3DFORMAT format,
+                            std::vector<d3d9port::Texels> levels, IDirect3DTexture9** texture);
   HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                         D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) override;
   HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -80,6 +85,8 @@ class Device final : public RefCounted<IDirect3DDevice9> {
   void lastReleased() override;
 
  private:
+  void traceCreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, const Texture* made, HRESULT hr);
   Device(Direct3D* direct3d, HWND window, const D3DPRESENT_PARAMETERS& parameters);
   ~Device() override;
   void unbindAll();

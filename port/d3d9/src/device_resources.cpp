@@ -21,13 +21,34 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     hr = Texture::create(this, width, height, levels, usage, format, pool, &made);
   }
   if (SUCCEEDED(hr)) *texture = made;
-  if (tracing()) {
-    traceLine("CreateTexture(" + std::to_string(width) + ", " + std::to_string(height) + ", " +
-              std::to_string(levels) + ", " + hex(usage) + ", " + formatName(format) + ", " +
-              poolName(pool) + ") -> " +
-              (made ? made->name() : "failed " + hex(static_cast<DWORD>(hr))));
-  }
+  traceCreateTexture(width, height, levels, usage, format, pool, made, hr);
   return hr;
+}
+
+HRESULT Device::createTextureFrom(UINT width, UINT height, D3DFORMAT format,
+                                  std::vector<d3d9port::Texels> levels,
+                                  IDirect3DTexture9** texture) {
+  HRESULT hr = D3DERR_INVALIDCALL;
+  Texture* made = nullptr;
+  const UINT count = static_cast<UINT>(levels.size());
+  if (texture != nullptr) *texture = nullptr;
+  if (failThisCreateTexture()) {
+    hr = D3DERR_OUTOFVIDEOMEMORY;
+  } else if (texture != nullptr && count > 0) {
+    hr = Texture::create(this, width, height, count, 0, format, D3DPOOL_MANAGED, &made, &levels);
+  }
+  if (SUCCEEDED(hr)) *texture = made;
+  traceCreateTexture(width, height, count, 0, format, D3DPOOL_MANAGED, made, hr);
+  return hr;
+}
+
+void Device::traceCreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, const Texture* made, HRESULT hr) {
+  if (!tracing()) return;
+  traceLine("CreateTexture(" + std::to_string(width) + ", " + std::to_string(height) + ", " +
+            std::to_string(levels) + ", " + hex(usage) + ", " + formatName(format) + ", " +
+            poolName(pool) + ") -> " +
+            (made ? made->name() : "failed " + hex(static_cast<DWORD>(hr))));
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,

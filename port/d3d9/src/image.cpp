@@ -6,7 +6,8 @@
 
 namespace d3d9impl {
 
-HRESULT Image::create(D3DFORMAT format, UINT width, UINT height, std::unique_ptr<Image>* image) {
+HRESULT Image::create(D3DFORMAT format, UINT width, UINT height, std::unique_ptr<Image>* image,
+                      d3d9port::Texels texels) {
   FormatInfo info;
   if (!formatInfo(format, &info) || width == 0 || height == 0) return D3DERR_INVALIDCALL;
   // 64-bit arithmetic: 8192 x 8192 x 4 is far from overflowing, but the
@@ -16,8 +17,12 @@ HRESULT Image::create(D3DFORMAT format, UINT width, UINT height, std::unique_ptr
   if (bytes / height != pitch || bytes > SIZE_MAX) return E_OUTOFMEMORY;
   auto made = std::unique_ptr<Image>(new (std::nothrow) Image);
   if (!made) return E_OUTOFMEMORY;
-  // calloc: a defined (black) picture, and pages are only touched when used.
-  made->data_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
+  if (texels) {
+    made->data_ = std::move(texels);
+  } else {
+    // calloc: a defined (black) picture, and pages are only touched when used.
+    made->data_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
+  }
   if (!made->data_) return E_OUTOFMEMORY;
   made->format_ = format;
   made->width_ = width;

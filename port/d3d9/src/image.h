@@ -3,6 +3,7 @@
 #pragma once
 
 #include <d3d9.h>
+#include <d3d9_port.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +14,11 @@ namespace d3d9impl {
 class Image {
  public:
   // Width and height must already be checked against the device limits.
-  static HRESULT create(D3DFORMAT format, UINT width, UINT height, std::unique_ptr<Image>* image);
+  // With `texels`, the image takes them over as its pixels (rows packed,
+  // width * bytes per pixel long) instead of making black ones; they are
+  // freed if it fails.
+  static HRESULT create(D3DFORMAT format, UINT width, UINT height, std::unique_ptr<Image>* image,
+                        d3d9port::Texels texels = {});
 
   D3DFORMAT format() const { return format_; }
   UINT width() const { return width_; }
@@ -35,13 +40,10 @@ class Image {
   std::uint64_t writes = 0;
 
  private:
-  struct Free {
-    void operator()(std::uint8_t* p) const { std::free(p); }
-  };
   D3DFORMAT format_ = D3DFMT_UNKNOWN;
   UINT width_ = 0, height_ = 0, bytesPerPixel_ = 0;
   std::size_t pitch_ = 0;
-  std::unique_ptr<std::uint8_t, Free> data_;
+  d3d9port::Texels data_;
 };
 
 }  // namespace d3d9impl

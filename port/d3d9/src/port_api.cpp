@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "device.h"
 #include "device_limits.h"
 #include "faults.h"
 #include "format.h"
@@ -32,6 +33,16 @@ bool failThisCreateVertexBuffer() { return countDown(g_faults.createVertexBuffer
 }  // namespace d3d9impl
 
 namespace d3d9port {
+
+HRESULT createTextureFrom(IDirect3DDevice9* device, UINT width, UINT height, D3DFORMAT format,
+                          std::vector<Texels> levels, IDirect3DTexture9** texture) {
+  auto* ours = dynamic_cast<d3d9impl::Device*>(device);
+  if (ours == nullptr) {
+    if (texture != nullptr) *texture = nullptr;
+    return D3DERR_INVALIDCALL;
+  }
+  return ours->createTextureFrom(width, height, format, std::move(levels), texture);
+}
 
 void setFaults(const Faults& faults) { g_faults = faults; }
 const Faults& faults() { return g_faults; }

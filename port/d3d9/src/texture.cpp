@@ -26,7 +26,8 @@ Texture::~Texture() {
 }
 
 HRESULT Texture::create(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
-                        D3DFORMAT format, D3DPOOL pool, Texture** texture) {
+                        D3DFORMAT format, D3DPOOL pool, Texture** texture,
+                        std::vector<d3d9port::Texels>* texels) {
   FormatInfo info;
   if (width == 0 || height == 0 || width > limits::kMaxTextureSize ||
       height > limits::kMaxTextureSize || !formatInfo(format, &info) || !info.colour) {
@@ -38,6 +39,12 @@ HRESULT Texture::create(Device* device, UINT width, UINT height, UINT levels, DW
   const UINT chain = fullChainLevels(width, height);
   if (levels == 0) levels = chain;
   if (levels > chain) return D3DERR_INVALIDCALL;
+  if (texels != nullptr) {
+    if (texels->size() != levels) return D3DERR_INVALIDCALL;
+    for (const d3d9port::Texels& block : *texels) {
+      if (!block) return D3DERR_INVALIDCALL;
+    }
+  }
 
   std::unique_ptr<Texture> made(new (std::nothrow) Texture(device, usage, pool));
   if (!made) return E_OUTOFMEMORY;
@@ -46,7 +53,8 @@ HRESULT Texture::create(Device* device, UINT width, UINT height, UINT levels, DW
     std::unique_ptr<Image> image;
     const UINT w = width >> i > 0 ? width >> i : 1;
     const UINT h = height >> i > 0 ? height >> i : 1;
-    if (HRESULT hr = Image::create(format, w, h, &image); FAILED(hr)) return hr;
+    d3d9port::Texels given = texels != nullptr ? std::move((*texels)[i]) : d3d9port::Texels{};
+    if (HRESULT hr = Image::create(format, w, h, &image, std::move(given)); FAILED(hr)) return hr;
     made->levels_.push_back(std::move(image));
   }
   made->surfaces_.resize(levels);

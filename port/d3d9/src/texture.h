@@ -16,9 +16,11 @@ class Surface;
 
 class Texture final : public RefCounted<IDirect3DTexture9> {
  public:
-  // Levels 0 means the whole chain down to 1 x 1.
+  // Levels 0 means the whole chain down to 1 x 1. With `texels` (one block a
+  // level, as many as levels), the levels take them over as their pixels.
   static HRESULT create(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
-                        D3DFORMAT format, D3DPOOL pool, Texture** texture);
+                        D3DFORMAT format, D3DPOOL pool, Texture** texture,
+                        std::vector<d3d9port::Texels>* texels = nullptr);
   ~Texture() override;
 
   HRESULT GetDevice(IDirect3DDevice9** device) override;
