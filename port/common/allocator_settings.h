@@ -15,8 +15,8 @@ inline constexpr const char* kAllocatorSettings =
     // Huge pages wherever the allocator maps memory: one fault per 2 MiB.
     "thp:always,"
     // Few arenas: only start-up allocates much, and every arena holds huge
-    // pages of its own, so one per core would grow the resident set with the
-    // core count.
+    // pages of its own, so jemalloc's default (four a core) would grow the
+    // resident set with the core count.
     "narenas:2";
 
 }  // namespace port
