@@ -79,36 +79,3 @@ void FrameWriter::write(const std::uint32_t* pixels, int width, int height, int 
 }
 
 }  // namespace win32port
-
-namespace win32port {
-
-RawVideoWriter::RawVideoWriter(const std::string& path) : path_(path) {
-  file_ = std::fopen(path.c_str(), "wb");
-  if (file_ == nullptr) {
-    std::fprintf(stderr, "vorkast: cannot open %s for raw video: %s\n", path.c_str(),
-                 std::strerror(errno));
-  }
-}
-
-RawVideoWriter::~RawVideoWriter() {
-  if (file_ != nullptr) std::fclose(file_);
-}
-
-void RawVideoWriter::write(const std::uint32_t* pixels, int width, int height, int pitchPixels) {
-  if (file_ == nullptr) return;
-  // X8R8G8B8 words are B, G, R, X bytes in memory on this little-endian
-  // machine: exactly ffmpeg's bgr0/bgra layout, so rows go out unchanged.
-  for (int y = 0; y < height; ++y) {
-    const std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * pitchPixels;
-    if (std::fwrite(row, 4, static_cast<std::size_t>(width), file_) !=
-        static_cast<std::size_t>(width)) {
-      std::fprintf(stderr, "vorkast: raw video to %s stopped: %s\n", path_.c_str(),
-                   std::strerror(errno));
-      std::fclose(file_);
-      file_ = nullptr;
-      return;
-    }
-  }
-}
-
-}  // namespace win32port

@@ -22,20 +22,6 @@ class FrameWriter {
   std::vector<std::uint8_t> row_;
 };
 
-// VORKAST_RAWVIDEO: every frame's rows as raw BGRA bytes, one after another.
-class RawVideoWriter {
- public:
-  explicit RawVideoWriter(const std::string& path);
-  ~RawVideoWriter();
-  RawVideoWriter(const RawVideoWriter&) = delete;
-  RawVideoWriter& operator=(const RawVideoWriter&) = delete;
-  void write(const std::uint32_t* pixels, int width, int height, int pitchPixels);
-
- private:
-  std::string path_;
-  std::FILE* file_ = nullptr;
-};
-
 // Writes one X8R8G8B8 picture as an RGB PNG; false on failure.
 bool writeRgbPng(const std::string& path, const std::uint32_t* pixels, int width, int height,
                  int pitchPixels);

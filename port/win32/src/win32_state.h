@@ -14,6 +14,7 @@
 
 #include "frame_writer.h"
 #include "key_script.h"
+#include "raw_video_writer.h"
 #include "win32_port.h"
 
 namespace win32port {
