@@ -38,9 +38,11 @@ Opened open() {
 }  // namespace
 
 const SdlLibrary* sdl(std::string* why) {
-  static const Opened opened = open();
-  if (!opened.ok && why != nullptr) *why = opened.why;
-  return opened.ok ? &opened.calls : nullptr;
+  // Never destroyed: windows and the sound card are closed by objects that
+  // outlive any static made after them.
+  static const Opened* const opened = new Opened(open());
+  if (!opened->ok && why != nullptr) *why = opened->why;
+  return opened->ok ? &opened->calls : nullptr;
 }
 
 }  // namespace port

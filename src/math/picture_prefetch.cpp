@@ -75,20 +75,20 @@ std::optional<imageload::PreparedPicture> PicturePrefetch::take(const std::strin
     if (slot.path != path || slot.state == State::Taken) continue;
     if (slot.state == State::Waiting) {
       slot.state = State::Taken;
-      ++preparedByCallers_;
       lock.unlock();
       return imageload::preparePicture(path.c_str());
     }
     // While the worker is at this one, the asking thread prepares one that
     // would otherwise wait for the worker: the last still waiting, so that
-    // the two do not meet in the middle of the list.
+    // the two do not meet in the middle of the list; within the same budget
+    // of results held as the worker.
     while (slot.state == State::Working) {
-      Slot* spare = lastWaiting();
+      Slot* spare = mayStartAnother() ? lastWaiting() : nullptr;
       if (spare == nullptr) {
         changed_.wait(lock, [&slot] { return slot.state != State::Working; });
         break;
       }
-      ++preparedByCallers_;
+      ++sparesPrepared_;
       prepareLocked(*spare, lock);
     }
     slot.state = State::Taken;
@@ -108,7 +108,14 @@ std::size_t PicturePrefetch::untaken() const {
   return count;
 }
 
-std::size_t PicturePrefetch::preparedByCallers() const {
+std::size_t PicturePrefetch::sparesPrepared() const {
   std::lock_guard lock(mutex_);
-  return preparedByCallers_;
+  return sparesPrepared_;
+}
+
+std::size_t PicturePrefetch::beingPrepared() const {
+  std::lock_guard lock(mutex_);
+  std::size_t count = 0;
+  for (const Slot& slot : slots_) count += slot.state == State::Working ? 1 : 0;
+  return count;
 }

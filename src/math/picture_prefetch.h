@@ -35,9 +35,11 @@ class PicturePrefetch {
   // Listed paths whose results were never taken.
   std::size_t untaken() const;
 
-  // Listed files that the asking threads prepared themselves, for reports
-  // and tests of how the work was shared.
-  std::size_t preparedByCallers() const;
+  // For reports and tests of how the work is shared: listed files that
+  // asking threads prepared while the worker was at the one they asked for,
+  // and files being prepared now by anybody.
+  std::size_t sparesPrepared() const;
+  std::size_t beingPrepared() const;
 
  private:
   enum class State { Waiting, Working, Ready, Taken };
@@ -57,7 +59,7 @@ class PicturePrefetch {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::size_t readyBytes_ = 0;  // prepared and not yet taken
-  std::size_t preparedByCallers_ = 0;
+  std::size_t sparesPrepared_ = 0;
   bool stopping_ = false;
   std::thread worker_;
   PicturePrefetch* previous_;

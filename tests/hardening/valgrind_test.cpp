@@ -35,6 +35,9 @@ TEST(Valgrind, ShortRunIsClean) {
   bool noneLost = text.find("definitely lost: 0 bytes") != std::string::npos ||
                   text.find("no leaks are possible") != std::string::npos;
   EXPECT_TRUE(noneLost) << text;
+  // memcheck saw the program's allocations (it replaced its allocator).
+  EXPECT_NE(text.find("total heap usage: "), std::string::npos) << text;
+  EXPECT_EQ(text.find("total heap usage: 0 allocs"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -168,12 +168,14 @@ TEST_F(PicturePrefetchTest, TheAskingThreadPreparesLaterFilesWhileTheWorkerIsBus
   std::vector<std::string> paths = {Texture::filePath("big.png")};
   for (const std::string& name : later) paths.push_back(Texture::filePath(name));
   PicturePrefetch prefetch(paths);
-  // Not a timing: only lets the worker start on the first file, so that the
-  // asking thread finds it busy there (it would otherwise take it on itself,
-  // which also counts).
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // The worker starts on the first file at once; it is asked for once the
+  // worker is at it (the wait is bounded only against a worker that never
+  // starts).
+  for (int i = 0; i < 5000 && prefetch.beingPrepared() == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   expectSame(load("big.png"), bigDirect, "big.png");
-  EXPECT_GE(prefetch.preparedByCallers(), 1u);
+  EXPECT_GE(prefetch.sparesPrepared(), 1u);
   for (std::size_t i = 0; i < later.size(); ++i) expectSame(load(later[i]), direct[i], later[i]);
   EXPECT_EQ(prefetch.untaken(), 0u);
 }
