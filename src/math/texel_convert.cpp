@@ -101,6 +101,11 @@ void writeTexels(const RgbaImage& level, vk_texel_format format, std::uint8_t* b
       case VK_TEXEL_R3G3B2:
         writeR3G3B2Row(src, level.width, y, dst);
         break;
+      default:
+        // No such format comes from the decoder; the texels are not left
+        // unset all the same, as bytesPerTexel counts four bytes for it.
+        std::memset(dst, 0, std::size_t{level.width} * 4);
+        break;
     }
   }
 }
