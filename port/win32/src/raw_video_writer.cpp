@@ -67,6 +67,10 @@ void RawVideoWriter::write(const std::uint32_t* pixels, int width, int height, i
     frame = std::move(spare_.back());
     spare_.pop_back();
   }
+  // The copy is made without the lock, so the writer thread may take the
+  // previous frames meanwhile; frames come from one thread only, so the room
+  // found in the queue stays.
+  lock.unlock();
   // X8R8G8B8 words are B, G, R, X bytes in memory on this little-endian
   // machine: exactly ffmpeg's bgr0/bgra layout, so rows go out unchanged.
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
@@ -75,10 +79,12 @@ void RawVideoWriter::write(const std::uint32_t* pixels, int width, int height, i
     std::memcpy(frame.data() + rowBytes * static_cast<std::size_t>(y),
                 pixels + static_cast<std::ptrdiff_t>(y) * pitchPixels, rowBytes);
   }
+  lock.lock();
   if (!writer_.joinable()) {
     failed_ = !writeOut(frame);
     return;
   }
+  if (failed_) return;  // the writer failed while this one was copied
   queued_.push_back(std::move(frame));
   changed_.notify_all();
 }

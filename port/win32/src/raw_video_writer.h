@@ -25,7 +25,8 @@ class RawVideoWriter {
   RawVideoWriter& operator=(const RawVideoWriter&) = delete;
 
   // Hands the frame over, waiting while the frames not yet written fill the
-  // queue. After a failed write (reported once) frames are dropped.
+  // queue. After a failed write (reported once) frames are dropped. Called
+  // from one thread only (the one that presents).
   void write(const std::uint32_t* pixels, int width, int height, int pitchPixels);
 
  private:
