@@ -2,6 +2,8 @@
 // clear failures for bad requests.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -127,6 +129,47 @@ TEST(Capture, MissingFfmpegSaysHowToInstallIt) {
   int status = pclose(pipe);
   EXPECT_NE(status, 0);
   EXPECT_NE(text.find("apt-get install ffmpeg"), std::string::npos) << text;
+}
+
+TEST(Capture, AnEncoderThatQuitsEndsTheCaptureWithItsStatus) {
+  // An "ffmpeg" that takes one frame and quits, as a real one does on a full
+  // disk: the capture must say so at once, not draw the rest of the show for
+  // nobody nor fall to a broken pipe.
+  const std::string folder =
+      ::testing::TempDir() + "/vorkast05_quitting_ffmpeg_" + std::to_string(::getpid());
+  ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+  const std::string script = folder + "/ffmpeg";
+  FILE* f = std::fopen(script.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs(
+      "#!/bin/sh\n"
+      "while [ \"$1\" != -i ]; do shift; done\n"
+      "head -c 1228800 \"$2\" > /dev/null\n"
+      "echo 'ffmpeg: no space left' >&2\n"
+      "exit 3\n",
+      f);
+  std::fclose(f);
+  ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
+  const ScratchFile outFile("quitting.mp4");
+  std::string command = "cd '" + kBuild + "' && PATH='" + folder + "':\"$PATH\" '" + kCapture +
+                        "' --from 30 --to 79 --out '" + outFile.path + "' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char buffer[512];
+  std::string text;
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+  const int status = pclose(pipe);
+  std::system(("rm -rf '" + folder + "'").c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << text;
+  EXPECT_NE(text.find("ffmpeg stopped before the end of the show (status 3)"), std::string::npos)
+      << text;
+  // The closing line: "capture: N frames in S s (F fps)".
+  const std::size_t summary = text.find(" frames in ");
+  ASSERT_NE(summary, std::string::npos) << text;
+  const std::size_t line = text.rfind('\n', summary) + 1;  // 0 when it is the first
+  long drawn = -1;
+  ASSERT_EQ(std::sscanf(text.c_str() + line, "capture: %ld", &drawn), 1) << text;
+  EXPECT_LT(drawn, 2940) << "the whole range was drawn for nobody";
 }
 
 }  // namespace

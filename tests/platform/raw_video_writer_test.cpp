@@ -4,6 +4,7 @@
 #include "raw_video_writer.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +106,32 @@ TEST(RawVideoWriter, FailuresAreReportedOnceAndDoNotHoldTheShowUp) {
   EXPECT_NE(said.find("vorkast: cannot open /no/such/folder/raw for raw video: "),
             std::string::npos)
       << said;
+}
+
+TEST(RawVideoWriter, AnEncoderThatQuitsIsReportedNotFatal) {
+  // SIGPIPE as a program starts with it: were the writes to raise it, this
+  // test's process would end here.
+  struct sigaction before {};
+  ASSERT_EQ(sigaction(SIGPIPE, nullptr, &before), 0);
+  ASSERT_EQ(before.sa_handler, SIG_DFL);
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const std::string path = "/dev/fd/" + std::to_string(ends[1]);
+  testing::internal::CaptureStderr();
+  {
+    win32port::RawVideoWriter writer(path);
+    writer.write(frameWords(0, 4, 4, 4).data(), 4, 4, 4);
+    close(ends[0]);  // the reader goes
+    for (int i = 1; i < 20; ++i) writer.write(frameWords(i, 640, 480, 640).data(), 640, 480, 640);
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  close(ends[1]);
+  const std::string line = "vorkast: raw video to " + path + " stopped: Broken pipe";
+  ASSERT_NE(said.find(line), std::string::npos) << said;
+  EXPECT_EQ(said.find(line, said.find(line) + 1), std::string::npos) << said;
+  sigset_t pending;
+  ASSERT_EQ(sigpending(&pending), 0);
+  EXPECT_EQ(sigismember(&pending, SIGPIPE), 0) << "no SIGPIPE left to strike later";
 }
 
 }  // namespace

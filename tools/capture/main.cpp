@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "capture_options.h"
@@ -44,8 +45,13 @@ int fail(const std::string& message) {
   return 1;
 }
 
-int captureFrames(const ShowRun& base, const CaptureOptions& o, const std::string& work,
-                  const std::vector<std::string>& extraEnv, long frames) {
+// Stopped: the show was stopped because carryOn said so; the caller knows why.
+constexpr int kStopped = -2;
+
+int captureFrames(
+    const ShowRun& base, const CaptureOptions& o, const std::string& work,
+    const std::vector<std::string>& extraEnv, long frames,
+    const std::function<bool()>& carryOn = [] { return true; }) {
   ShowRun run = base;
   std::string keys = work + "/keys.txt";
   if (FILE* f = std::fopen(keys.c_str(), "w")) {
@@ -59,8 +65,14 @@ int captureFrames(const ShowRun& base, const CaptureOptions& o, const std::strin
   run.environment.insert(run.environment.end(), extraEnv.begin(), extraEnv.end());
   Progress progress(frames, ::isatty(STDERR_FILENO) != 0, stderr);
   long done = 0;
-  int status = runShow(run, [&](double) { progress.update(++done); });
+  bool stopped = false;
+  int status = runShow(run, [&](double) {
+    progress.update(++done);
+    stopped = !carryOn();
+    return !stopped;
+  });
   progress.finish(done);
+  if (stopped) return kStopped;
   if (status != 0) return fail("the show ended with status " + std::to_string(status));
   return done > 0 ? 0 : fail("the show presented no frame in that time");
 }
@@ -119,9 +131,19 @@ int main(int argc, char** argv) {
         if (encoder < 0) {
           result = fail("ffmpeg could not be started");
         } else {
-          result = captureFrames(show, o, work, {"VORKAST_RAWVIDEO=" + pipe}, frameCount(o));
-          int encoded = waitFor(encoder);
-          if (result == 0 && encoded != 0) result = fail("ffmpeg could not make the video");
+          // An encoder that quits early ends the capture there: the rest of
+          // the show would be drawn for nobody.
+          int encoded = 0;
+          bool encoderGone = false;
+          result = captureFrames(show, o, work, {"VORKAST_RAWVIDEO=" + pipe}, frameCount(o),
+                                 [&] { return !(encoderGone = hasEnded(encoder, &encoded)); });
+          if (!encoderGone) encoded = waitFor(encoder);
+          if (result == kStopped) {
+            result = fail("ffmpeg stopped before the end of the show (status " +
+                          std::to_string(encoded) + "); no complete video was made");
+          } else if (result == 0 && encoded != 0) {
+            result = fail("ffmpeg could not make the video");
+          }
           if (result == 0) std::fprintf(stderr, "capture: wrote %s\n", o.outFile.c_str());
         }
       }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +73,14 @@ int waitFor(int pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool hasEnded(int pid, int* status) {
+  int raw = 0;
+  const pid_t got = pid > 0 ? ::waitpid(pid, &raw, WNOHANG) : -1;
+  if (got == 0) return false;
+  *status = got > 0 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return true;
+}
+
 bool onPath(const std::string& name) {
   const char* path = std::getenv("PATH");
   std::string all = path ? path : "/usr/bin:/bin";
@@ -87,7 +96,7 @@ bool onPath(const std::string& name) {
   return false;
 }
 
-int runShow(const ShowRun& run, const std::function<void(double)>& onFrame) {
+int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame) {
   int out[2];
   if (::pipe(out) != 0) return -1;
   std::vector<std::string> env;
@@ -113,10 +122,15 @@ int runShow(const ShowRun& run, const std::function<void(double)>& onFrame) {
   }
   FILE* lines = ::fdopen(out[0], "r");
   char line[512];
+  bool stopped = false;
+  // Read to the end even once stopped, so the show never blocks on a full
+  // pipe on its way out.
   while (std::fgets(line, sizeof line, lines) != nullptr) {
     const char* time = std::strstr(line, "\ttime = ");
-    if (std::strncmp(line, "fps = ", 6) == 0 && time != nullptr) {
-      onFrame(std::strtod(time + 8, nullptr));
+    if (!stopped && std::strncmp(line, "fps = ", 6) == 0 && time != nullptr &&
+        !onFrame(std::strtod(time + 8, nullptr))) {
+      stopped = true;
+      ::kill(pid, SIGTERM);
     }
   }
   std::fclose(lines);

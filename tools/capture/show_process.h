@@ -16,13 +16,17 @@ struct ShowRun {
 // working folder or beside the program. Empty program when not found.
 ShowRun locateShow(const char* argv0);
 
-// Runs it; calls onFrame with the music time of every presented frame.
-// Returns the show's exit status, or -1 when it could not be started.
-int runShow(const ShowRun& run, const std::function<void(double)>& onFrame);
+// Runs it; calls onFrame with the music time of every presented frame, and
+// stops the show when onFrame returns false. Returns the show's exit
+// status, or -1 when it could not be started or was stopped by a signal.
+int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame);
 
 // Starts a program with arguments and returns its pid, or -1.
 int spawn(const std::vector<std::string>& argv);
 // Waits for a spawned program; its exit status, or -1.
 int waitFor(int pid);
+// Whether a spawned program has ended, without waiting; if so its status,
+// as waitFor gives it, goes to *status (and waitFor must not be called).
+bool hasEnded(int pid, int* status);
 // True when a program of that name is on PATH.
 bool onPath(const std::string& name);

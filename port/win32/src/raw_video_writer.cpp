@@ -1,6 +1,8 @@
 #include "raw_video_writer.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +19,36 @@ constexpr std::size_t kQueuedFrames = 4;
 // an unprivileged process, so that a frame goes over in two wake-ups of the
 // encoder rather than twenty.
 constexpr int kPipeBytes = 1 << 20;
+
+// An encoder that quits closes the pipe, and the next write would raise
+// SIGPIPE, whose default ends the show without a word. With the signal held
+// back in the writing thread the write fails with EPIPE instead, which is
+// reported like any other failed write. A signal left pending is taken
+// back, so that it does not strike when the mask is restored.
+class SigpipeHeld {
+ public:
+  SigpipeHeld() {
+    sigemptyset(&pipe_);
+    sigaddset(&pipe_, SIGPIPE);
+    held_ = pthread_sigmask(SIG_BLOCK, &pipe_, &before_) == 0;
+  }
+  ~SigpipeHeld() {
+    if (!held_) return;
+    sigset_t pending;
+    const timespec now{0, 0};
+    if (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
+      sigtimedwait(&pipe_, nullptr, &now);
+    }
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+  }
+  SigpipeHeld(const SigpipeHeld&) = delete;
+  SigpipeHeld& operator=(const SigpipeHeld&) = delete;
+
+ private:
+  sigset_t pipe_{};
+  sigset_t before_{};
+  bool held_ = false;
+};
 
 }  // namespace
 
@@ -49,6 +81,7 @@ RawVideoWriter::~RawVideoWriter() {
 }
 
 bool RawVideoWriter::writeOut(const std::vector<std::uint8_t>& frame) {
+  const SigpipeHeld held;
   if (std::fwrite(frame.data(), 1, frame.size(), file_) == frame.size()) return true;
   std::fprintf(stderr, "vorkast: raw video to %s stopped: %s\n", path_.c_str(),
                std::strerror(errno));
