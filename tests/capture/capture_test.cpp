@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -68,7 +70,12 @@ TEST(Capture, TwoSecondsMakeAVideoOfThatLength) {
   const ScratchFile outFile("two_seconds.mp4");
   const std::string& out = outFile.path;
   std::string log;
-  ASSERT_EQ(run("--fps 30 --from 40 --to 42 --out '" + out + "'", &log), 0) << log;
+  ASSERT_EQ(run("--fps 30 --from 40 --to 42 --preset ultrafast --out '" + out + "'", &log), 0)
+      << log;
+  // x264 names its settings in the stream; ultrafast is the one without CABAC.
+  std::ifstream video(out, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(video)), {});
+  EXPECT_NE(bytes.find("cabac=0"), std::string::npos) << "the preset did not reach the encoder";
   std::string probe =
       "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
       "stream=nb_read_frames -of csv=p=0 '" +
@@ -108,9 +115,13 @@ TEST(Capture, BadRequestsFailWithAMessage) {
   std::string log;
   EXPECT_NE(run("--fast", &log), 0);
   EXPECT_NE(log.find("unknown option --fast"), std::string::npos) << log;
+  EXPECT_EQ(run("--help", &log), 0);
+  EXPECT_EQ(log.rfind("usage: vorkast05-capture", 0), 0u) << log;
   EXPECT_NE(run("--fps", &log), 0);
   EXPECT_NE(log.find("--fps needs a value"), std::string::npos) << log;
   EXPECT_NE(run("--fps 0 --out x.mp4", &log), 0);
+  EXPECT_NE(run("--preset warp --out x.mp4", &log), 0);
+  EXPECT_NE(log.find("--preset needs one of ultrafast"), std::string::npos) << log;
   EXPECT_NE(run("--at 31", &log), 0);
   EXPECT_NE(log.find("--at and --png go together"), std::string::npos) << log;
   EXPECT_NE(run("--out /nonexistent/folder/video.mp4", &log), 0);

@@ -1,19 +1,27 @@
 #include "capture_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 const char kCaptureUsage[] =
-    "usage: vorkast05-capture [--fps N] [--from SECONDS] [--to SECONDS] --out FILE.mp4\n"
+    "usage: vorkast05-capture [--fps N] [--from SECONDS] [--to SECONDS] [--preset NAME]\n"
+    "                         --out FILE.mp4\n"
     "       vorkast05-capture [--fps N] [--from SECONDS] [--to SECONDS] --frames DIR\n"
     "       vorkast05-capture --at SECONDS --png FILE.png\n"
     "Renders the show offline on its frame clock: a video with the music, a folder of\n"
     "PNG frames, or one picture at a given music time. Run it from the folder that\n"
-    "holds data/, or from anywhere when it sits beside vorkast05 and data/.\n";
+    "holds data/, or from anywhere when it sits beside vorkast05 and data/.\n"
+    "--preset is x264's, from ultrafast (quickest, largest file) to veryslow;\n"
+    "the default is veryfast.\n";
 
 namespace {
+
+const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
+                                "medium",    "slow",      "slower",   "veryslow"};
 
 bool number(const char* text, double lowest, double highest, double& out) {
   char* end = nullptr;
@@ -38,8 +46,8 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, const char* const* a
   };
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    static const char* const kKnown[] = {"--fps", "--from",   "--to", "--at",
-                                         "--out", "--frames", "--png"};
+    static const char* const kKnown[] = {"--fps", "--from",   "--to",  "--at",
+                                         "--out", "--frames", "--png", "--preset"};
     bool known = false;
     for (const char* name : kKnown) known = known || arg == name;
     if (!known) return fail("unknown option " + arg);
@@ -62,6 +70,13 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, const char* const* a
       o.outFile = value;
     } else if (arg == "--frames") {
       o.framesDir = value;
+    } else if (arg == "--preset") {
+      o.preset = value;
+      if (std::find(std::begin(kPresets), std::end(kPresets), o.preset) == std::end(kPresets)) {
+        return fail(
+            "--preset needs one of ultrafast superfast veryfast faster fast medium slow "
+            "slower veryslow");
+      }
     } else {
       o.pngFile = value;
     }

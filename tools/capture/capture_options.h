@@ -12,6 +12,9 @@ struct CaptureOptions {
   std::string framesDir;  // --frames DIR
   std::optional<double> at;
   std::string pngFile;  // with --at
+  // x264's speed against the video's size; veryfast keeps the file small
+  // while the show's drawing, not the encoder, sets the pace.
+  std::string preset = "veryfast";
 };
 
 // Parses argv; on a mistake returns nothing and sets `error` to a message

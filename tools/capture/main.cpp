@@ -80,6 +80,12 @@ int captureFrames(
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kCaptureUsage, stdout);
+      return 0;
+    }
+  }
   std::string error;
   auto parsed = parseCaptureOptions(argc, argv, error);
   if (!parsed) {
@@ -126,7 +132,7 @@ int main(int argc, char** argv) {
             {"ffmpeg", "-loglevel", "error",     "-y",         "-f",       "rawvideo", "-pix_fmt",
              "bgr0",   "-s",        "640x480",   "-framerate", fmt(o.fps), "-i",       pipe,
              "-ss",    fmt(o.from), "-i",        music,        "-map",     "0:v",      "-map",
-             "1:a?",   "-c:v",      "libx264",   "-preset",    "veryfast", "-pix_fmt", "yuv420p",
+             "1:a?",   "-c:v",      "libx264",   "-preset",    o.preset,   "-pix_fmt", "yuv420p",
              "-c:a",   "aac",       "-shortest", o.outFile});
         if (encoder < 0) {
           result = fail("ffmpeg could not be started");
