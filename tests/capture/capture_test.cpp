@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -95,9 +96,13 @@ TEST(Capture, TwoSecondsMakeAVideoOfThatLength) {
 }
 
 TEST(Capture, OnePictureAtAGivenTime) {
-  const ScratchFile textFile("at31.png");
+  // A name a shell would split or end early: the picture must still arrive.
+  const ScratchFile textFile("at 31 \"Bob's\".png");
   const std::string& text = textFile.path;
-  ASSERT_EQ(run("--at 31 --png '" + text + "'"), 0);
+  std::string quoted;  // for the shell that runs the test's command
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  std::string log;
+  ASSERT_EQ(run("--at 31 --png '" + quoted + "'", &log), 0) << log;
   Picture p = readPng(text);
   EXPECT_EQ(p.width, 640u);
   EXPECT_EQ(p.height, 480u);
@@ -131,8 +136,11 @@ TEST(Capture, BadRequestsFailWithAMessage) {
 TEST(Capture, MissingFfmpegSaysHowToInstallIt) {
   const ScratchFile outFile("no_ffmpeg.mp4");
   const std::string& out = outFile.path;
-  std::string command =
-      "cd '" + kBuild + "' && PATH=/nonexistent '" + kCapture + "' --out '" + out + "' 2>&1";
+  // Its work folder goes too, though no program on PATH could remove it.
+  const std::string tmp = ::testing::TempDir() + "/vorkast05_tmp_" + std::to_string(::getpid());
+  ASSERT_TRUE(std::filesystem::create_directories(tmp));
+  std::string command = "cd '" + kBuild + "' && PATH=/nonexistent TMPDIR='" + tmp + "' '" +
+                        kCapture + "' --out '" + out + "' 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   char buffer[512] = {};
   std::string text;
@@ -140,6 +148,8 @@ TEST(Capture, MissingFfmpegSaysHowToInstallIt) {
   int status = pclose(pipe);
   EXPECT_NE(status, 0);
   EXPECT_NE(text.find("apt-get install ffmpeg"), std::string::npos) << text;
+  EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "a work folder was left in " << tmp;
+  std::filesystem::remove_all(tmp);
 }
 
 TEST(Capture, AnEncoderThatQuitsEndsTheCaptureWithItsStatus) {

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 
 #include "capture_options.h"
 #include "progress.h"
@@ -106,8 +108,10 @@ int main(int argc, char** argv) {
     std::string folder = work + "/frame";
     result = captureFrames(show, o, work, {"VORKAST_FRAMES=" + folder}, 1);
     if (result == 0) {
-      std::string command = "cp '" + folder + "/frame_000001.png' '" + o.pngFile + "'";
-      if (std::system(command.c_str()) != 0) result = fail("cannot write " + o.pngFile);
+      std::error_code copyError;
+      std::filesystem::copy_file(folder + "/frame_000001.png", o.pngFile,
+                                 std::filesystem::copy_options::overwrite_existing, copyError);
+      if (copyError) result = fail("cannot write " + o.pngFile + ": " + copyError.message());
     }
   } else if (!o.framesDir.empty()) {
     if (::mkdir(o.framesDir.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -155,7 +159,10 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::string cleanup = "rm -rf '" + work + "'";
-  if (std::system(cleanup.c_str()) != 0) std::fprintf(stderr, "capture: left %s\n", work.c_str());
+  std::error_code removeError;
+  std::filesystem::remove_all(work, removeError);
+  if (removeError) {
+    std::fprintf(stderr, "capture: left %s: %s\n", work.c_str(), removeError.message().c_str());
+  }
   return result;
 }
