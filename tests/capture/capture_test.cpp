@@ -2,6 +2,7 @@
 // clear failures for bad requests.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -191,6 +192,39 @@ TEST(Capture, AnEncoderThatQuitsEndsTheCaptureWithItsStatus) {
   long drawn = -1;
   ASSERT_EQ(std::sscanf(text.c_str() + line, "capture: %ld", &drawn), 1) << text;
   EXPECT_LT(drawn, 2940) << "the whole range was drawn for nobody";
+}
+
+TEST(Capture, AnInterruptStopsEverythingAndCleansUp) {
+  const std::string tmp = ::testing::TempDir() + "/vorkast05_term_" + std::to_string(::getpid());
+  ASSERT_TRUE(std::filesystem::create_directories(tmp));
+  const ScratchFile outFile("interrupted.mp4");
+  const std::string log = tmp + ".log";
+  const std::string command = "cd '" + kBuild + "' && TMPDIR='" + tmp + "' exec '" + kCapture +
+                              "' --from 30 --to 79 --out '" + outFile.path + "' 2>'" + log + "'";
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Once frames are coming, as a user's Ctrl-C or a service manager's stop.
+  std::string said;
+  for (int i = 0; i < 600 && said.find("frames") == std::string::npos; ++i) {
+    ::usleep(50000);
+    std::ifstream in(log);
+    said.assign((std::istreambuf_iterator<char>(in)), {});
+  }
+  ASSERT_NE(said.find("frames"), std::string::npos) << said;
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  std::ifstream in(log);
+  said.assign((std::istreambuf_iterator<char>(in)), {});
+  std::remove(log.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << said;
+  EXPECT_NE(said.find("stopped by signal 15"), std::string::npos) << said;
+  EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "a work folder was left in " << tmp;
+  std::filesystem::remove_all(tmp);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "capture_options.h"
+#include "interrupts.h"
 #include "progress.h"
 #include "show_process.h"
 
@@ -47,8 +48,10 @@ int fail(const std::string& message) {
   return 1;
 }
 
-// Stopped: the show was stopped because carryOn said so; the caller knows why.
+// The show was stopped because carryOn said so; the caller knows why.
 constexpr int kStopped = -2;
+// The show was stopped by an interrupt; main says so.
+constexpr int kInterrupted = -3;
 
 int captureFrames(
     const ShowRun& base, const CaptureOptions& o, const std::string& work,
@@ -74,6 +77,7 @@ int captureFrames(
     return !stopped;
   });
   progress.finish(done);
+  if (interrupts::caught() != 0) return kInterrupted;
   if (stopped) return kStopped;
   if (status != 0) return fail("the show ended with status " + std::to_string(status));
   return done > 0 ? 0 : fail("the show presented no frame in that time");
@@ -98,6 +102,7 @@ int main(int argc, char** argv) {
   ShowRun show = locateShow(argv[0]);
   if (show.program.empty()) return fail("cannot find the vorkast05 program beside this one");
   if (show.workDir.empty()) return fail("no data/ folder here or beside vorkast05");
+  interrupts::catchThem();
   std::string work = makeWorkFolder();
   if (work.empty()) return fail(std::string("cannot make a work folder: ") + std::strerror(errno));
 
@@ -158,6 +163,12 @@ int main(int argc, char** argv) {
         }
       }
     }
+  }
+  if (interrupts::caught() != 0) {
+    result = 128 + interrupts::caught();
+    std::fprintf(stderr,
+                 "vorkast05-capture: stopped by signal %d (%s); the output is not complete\n",
+                 interrupts::caught(), strsignal(interrupts::caught()));
   }
   std::error_code removeError;
   std::filesystem::remove_all(work, removeError);

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "interrupts.h"
+
 extern char** environ;
 
 namespace {
@@ -69,14 +71,17 @@ int spawn(const std::vector<std::string>& argv) {
 
 int waitFor(int pid) {
   int status = 0;
-  if (pid <= 0 || ::waitpid(pid, &status, 0) < 0) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (pid <= 0) return -1;
+  const pid_t got = ::waitpid(pid, &status, 0);
+  interrupts::forget(pid);
+  return got == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool hasEnded(int pid, int* status) {
   int raw = 0;
   const pid_t got = pid > 0 ? ::waitpid(pid, &raw, WNOHANG) : -1;
   if (got == 0) return false;
+  interrupts::forget(pid);
   *status = got > 0 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return true;
 }
@@ -120,6 +125,7 @@ int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame) {
     ::close(out[0]);
     return -1;
   }
+  interrupts::watch(pid);
   FILE* lines = ::fdopen(out[0], "r");
   char line[512];
   bool stopped = false;
