@@ -28,8 +28,12 @@ void Progress::update(long done) {
     int tenth = percent / 10;
     if (tenth == lastTenth_) return;
     lastTenth_ = tenth;
-    std::fprintf(out_, "capture: %d%% (%ld of %ld frames, %.0f fps, %.0f s left)\n", percent, done,
-                 total_, rate, left);
+    if (done <= 1) {  // the show's start-up so far: no measure of the frames to come
+      std::fprintf(out_, "capture: %d%% (%ld of %ld frames)\n", percent, done, total_);
+    } else {
+      std::fprintf(out_, "capture: %d%% (%ld of %ld frames, %.0f fps, %.0f s left)\n", percent,
+                   done, total_, rate, left);
+    }
     std::fflush(out_);
   }
 }
