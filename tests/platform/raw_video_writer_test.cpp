@@ -129,9 +129,8 @@ TEST(RawVideoWriter, AnEncoderThatQuitsIsReportedNotFatal) {
   const std::string line = "vorkast: raw video to " + path + " stopped: Broken pipe";
   ASSERT_NE(said.find(line), std::string::npos) << said;
   EXPECT_EQ(said.find(line, said.find(line) + 1), std::string::npos) << said;
-  sigset_t pending;
-  ASSERT_EQ(sigpending(&pending), 0);
-  EXPECT_EQ(sigismember(&pending, SIGPIPE), 0) << "no SIGPIPE left to strike later";
+  // A SIGPIPE left pending in the writing thread would have struck there as
+  // its mask was restored, ending this process too.
 }
 
 }  // namespace

@@ -46,6 +46,10 @@ std::optional<CaptureOptions> parseCaptureOptions(int argc, const char* const* a
   };
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+      return o;
+    }
     static const char* const kKnown[] = {"--fps", "--from",   "--to",  "--at",
                                          "--out", "--frames", "--png", "--preset"};
     bool known = false;

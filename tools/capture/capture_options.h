@@ -15,6 +15,7 @@ struct CaptureOptions {
   // x264's speed against the video's size; veryfast keeps the file small
   // while the show's drawing, not the encoder, sets the pace.
   std::string preset = "veryfast";
+  bool help = false;  // --help or -h: the usage, nothing else
 };
 
 // Parses argv; on a mistake returns nothing and sets `error` to a message

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <atomic>
+#include <cerrno>
 
 namespace interrupts {
 namespace {
@@ -16,11 +17,13 @@ std::atomic<int> signalCaught{0};
 static_assert(std::atomic<int>::is_always_lock_free, "read from a signal handler");
 
 void onSignal(int number) {
+  const int savedErrno = errno;  // the code interrupted may be about to read it
   signalCaught.store(number);
   for (std::atomic<int>& pid : watched) {
     const int p = pid.load();
     if (p > 0) ::kill(p, SIGTERM);
   }
+  errno = savedErrno;
 }
 
 }  // namespace

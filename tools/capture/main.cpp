@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,9 +54,10 @@ constexpr int kStopped = -2;
 // The show was stopped by an interrupt; main says so.
 constexpr int kInterrupted = -3;
 
+// Runs the show for `frames` frames; *seen counts the frames it reported.
 int captureFrames(
     const ShowRun& base, const CaptureOptions& o, const std::string& work,
-    const std::vector<std::string>& extraEnv, long frames,
+    const std::vector<std::string>& extraEnv, long frames, long* seen = nullptr,
     const std::function<bool()>& carryOn = [] { return true; }) {
   ShowRun run = base;
   std::string keys = work + "/keys.txt";
@@ -77,21 +79,64 @@ int captureFrames(
     return !stopped;
   });
   progress.finish(done);
+  if (seen != nullptr) *seen = done;
   if (interrupts::caught() != 0) return kInterrupted;
   if (stopped) return kStopped;
   if (status != 0) return fail("the show ended with status " + std::to_string(status));
   return done > 0 ? 0 : fail("the show presented no frame in that time");
 }
 
+// The MP4: the show's raw frames through a FIFO into ffmpeg, with the music.
+int captureVideo(const ShowRun& show, const CaptureOptions& o, const std::string& work) {
+  if (!onPath("ffmpeg")) return fail("ffmpeg is not installed; on Debian: apt-get install ffmpeg");
+  FILE* probe = std::fopen(o.outFile.c_str(), "wb");
+  if (probe == nullptr) return fail("cannot write " + o.outFile + ": " + std::strerror(errno));
+  std::fclose(probe);
+  const std::string pipe = work + "/frames.raw";
+  if (::mkfifo(pipe.c_str(), 0600) != 0) {
+    return fail(std::string("cannot make a pipe: ") + std::strerror(errno));
+  }
+  const std::string music = show.workDir + "/" + kMusic;
+  // Frame 0 shows music time `from`, so the music starts there too.
+  const int encoder =
+      spawn({"ffmpeg", "-loglevel", "error",     "-y",         "-f",       "rawvideo", "-pix_fmt",
+             "bgr0",   "-s",        "640x480",   "-framerate", fmt(o.fps), "-i",       pipe,
+             "-ss",    fmt(o.from), "-i",        music,        "-map",     "0:v",      "-map",
+             "1:a?",   "-c:v",      "libx264",   "-preset",    o.preset,   "-pix_fmt", "yuv420p",
+             "-c:a",   "aac",       "-shortest", o.outFile});
+  if (encoder < 0) return fail("ffmpeg could not be started");
+  int encoded = 0;
+  bool encoderGone = false;
+  long seen = 0;
+  // An encoder that fails ends the capture there: the rest of the show would
+  // be drawn for nobody. One that finished well may simply have read the
+  // last frame before the show's last lines came.
+  int result =
+      captureFrames(show, o, work, {"VORKAST_RAWVIDEO=" + pipe}, frameCount(o), &seen, [&] {
+        if (!encoderGone) encoderGone = hasEnded(encoder, &encoded);
+        return !(encoderGone && encoded != 0);
+      });
+  // A show that ended before its first frame may never have opened the
+  // pipe, and the encoder would wait in its own open for ever: it is let go
+  // to find the end, or, not there yet, stopped (it has no frame to lose).
+  if (!encoderGone && seen == 0 && !releaseReader(pipe)) {
+    encoderGone = hasEnded(encoder, &encoded);
+    if (!encoderGone) ::kill(encoder, SIGKILL);
+  }
+  if (!encoderGone) encoded = waitFor(encoder);
+  if (result == kStopped) {
+    return fail("ffmpeg stopped before the end of the show (status " + std::to_string(encoded) +
+                "); no complete video was made");
+  }
+  if (result != 0) return result;
+  if (encoded != 0) return fail("ffmpeg could not make the video");
+  std::fprintf(stderr, "capture: wrote %s\n", o.outFile.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kCaptureUsage, stdout);
-      return 0;
-    }
-  }
   std::string error;
   auto parsed = parseCaptureOptions(argc, argv, error);
   if (!parsed) {
@@ -99,6 +144,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   CaptureOptions o = *parsed;
+  if (o.help) {
+    std::fputs(kCaptureUsage, stdout);
+    return 0;
+  }
+  // Progress lines to a reader that has gone (`| head`) must not end the
+  // capture halfway, with the show left running and the work folder behind.
+  std::signal(SIGPIPE, SIG_IGN);
   ShowRun show = locateShow(argv[0]);
   if (show.program.empty()) return fail("cannot find the vorkast05 program beside this one");
   if (show.workDir.empty()) return fail("no data/ folder here or beside vorkast05");
@@ -125,55 +177,25 @@ int main(int argc, char** argv) {
       result = captureFrames(show, o, work, {"VORKAST_FRAMES=" + o.framesDir}, frameCount(o));
     }
   } else {
-    if (!onPath("ffmpeg")) {
-      result = fail("ffmpeg is not installed; on Debian: apt-get install ffmpeg");
-    } else if (FILE* probe = std::fopen(o.outFile.c_str(), "wb"); probe == nullptr) {
-      result = fail("cannot write " + o.outFile + ": " + std::strerror(errno));
-    } else {
-      std::fclose(probe);
-      std::string pipe = work + "/frames.raw";
-      if (::mkfifo(pipe.c_str(), 0600) != 0) {
-        result = fail(std::string("cannot make a pipe: ") + std::strerror(errno));
-      } else {
-        std::string music = show.workDir + "/" + kMusic;
-        // Frame 0 shows music time `from`, so the music starts there too.
-        int encoder = spawn(
-            {"ffmpeg", "-loglevel", "error",     "-y",         "-f",       "rawvideo", "-pix_fmt",
-             "bgr0",   "-s",        "640x480",   "-framerate", fmt(o.fps), "-i",       pipe,
-             "-ss",    fmt(o.from), "-i",        music,        "-map",     "0:v",      "-map",
-             "1:a?",   "-c:v",      "libx264",   "-preset",    o.preset,   "-pix_fmt", "yuv420p",
-             "-c:a",   "aac",       "-shortest", o.outFile});
-        if (encoder < 0) {
-          result = fail("ffmpeg could not be started");
-        } else {
-          // An encoder that quits early ends the capture there: the rest of
-          // the show would be drawn for nobody.
-          int encoded = 0;
-          bool encoderGone = false;
-          result = captureFrames(show, o, work, {"VORKAST_RAWVIDEO=" + pipe}, frameCount(o),
-                                 [&] { return !(encoderGone = hasEnded(encoder, &encoded)); });
-          if (!encoderGone) encoded = waitFor(encoder);
-          if (result == kStopped) {
-            result = fail("ffmpeg stopped before the end of the show (status " +
-                          std::to_string(encoded) + "); no complete video was made");
-          } else if (result == 0 && encoded != 0) {
-            result = fail("ffmpeg could not make the video");
-          }
-          if (result == 0) std::fprintf(stderr, "capture: wrote %s\n", o.outFile.c_str());
-        }
-      }
-    }
+    result = captureVideo(show, o, work);
   }
-  if (interrupts::caught() != 0) {
-    result = 128 + interrupts::caught();
+  const int caught = interrupts::caught();
+  if (caught != 0) {
     std::fprintf(stderr,
-                 "vorkast05-capture: stopped by signal %d (%s); the output is not complete\n",
-                 interrupts::caught(), strsignal(interrupts::caught()));
+                 "vorkast05-capture: stopped by signal %d (%s); the output may be incomplete\n",
+                 caught, strsignal(caught));
   }
   std::error_code removeError;
   std::filesystem::remove_all(work, removeError);
   if (removeError) {
     std::fprintf(stderr, "capture: left %s: %s\n", work.c_str(), removeError.message().c_str());
+  }
+  if (caught != 0) {
+    // Ended by the signal itself, so that a shell loop around the capture
+    // stops on Ctrl-C as it would for any program.
+    std::signal(caught, SIG_DFL);
+    std::raise(caught);
+    return 128 + caught;
   }
   return result;
 }

@@ -1,10 +1,12 @@
 #include "show_process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -61,28 +63,68 @@ ShowRun locateShow(const char* argv0) {
   return run;
 }
 
+// The capture itself ignores SIGPIPE; the programs it starts get the
+// default back, as any program expects to start with.
+class DefaultSignals {
+ public:
+  DefaultSignals() {
+    posix_spawnattr_init(&attributes_);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes_, &defaults);
+    posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF);
+  }
+  ~DefaultSignals() { posix_spawnattr_destroy(&attributes_); }
+  DefaultSignals(const DefaultSignals&) = delete;
+  DefaultSignals& operator=(const DefaultSignals&) = delete;
+  const posix_spawnattr_t* get() const { return &attributes_; }
+
+ private:
+  posix_spawnattr_t attributes_;
+};
+
+// Forgotten before it is reaped: an interrupt in between must never signal
+// a number that the system may already have given another program.
+int reap(int pid) {
+  interrupts::forget(pid);
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 int spawn(const std::vector<std::string>& argv) {
   std::vector<std::string> args = argv;
   std::vector<char*> list = pointers(args);
+  const DefaultSignals signals;
   pid_t pid = -1;
-  if (posix_spawnp(&pid, list[0], nullptr, nullptr, list.data(), environ) != 0) return -1;
+  if (posix_spawnp(&pid, list[0], nullptr, signals.get(), list.data(), environ) != 0) return -1;
   return pid;
 }
 
 int waitFor(int pid) {
-  int status = 0;
   if (pid <= 0) return -1;
-  const pid_t got = ::waitpid(pid, &status, 0);
-  interrupts::forget(pid);
-  return got == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  siginfo_t info{};
+  while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) != 0) {
+    if (errno != EINTR) return -1;
+  }
+  return reap(pid);
 }
 
 bool hasEnded(int pid, int* status) {
-  int raw = 0;
-  const pid_t got = pid > 0 ? ::waitpid(pid, &raw, WNOHANG) : -1;
-  if (got == 0) return false;
-  interrupts::forget(pid);
-  *status = got > 0 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  siginfo_t info{};
+  if (pid > 0 && ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+      info.si_pid == 0) {
+    return false;
+  }
+  *status = pid > 0 ? reap(pid) : -1;
+  return true;
+}
+
+bool releaseReader(const std::string& fifo) {
+  const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
   return true;
 }
 
@@ -116,9 +158,10 @@ int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame) {
   posix_spawn_file_actions_addchdir_np(&actions, run.workDir.c_str());
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, out[0]);
+  const DefaultSignals signals;
   pid_t pid = -1;
-  int started =
-      posix_spawn(&pid, run.program.c_str(), &actions, nullptr, argList.data(), envList.data());
+  int started = posix_spawn(&pid, run.program.c_str(), &actions, signals.get(), argList.data(),
+                            envList.data());
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   if (started != 0) {

@@ -28,5 +28,9 @@ int waitFor(int pid);
 // Whether a spawned program has ended, without waiting; if so its status,
 // as waitFor gives it, goes to *status (and waitFor must not be called).
 bool hasEnded(int pid, int* status);
+// Opens the FIFO for writing and closes it at once, so that a reader still
+// waiting in its open for a writer goes on and finds the end. False when no
+// reader has it open.
+bool releaseReader(const std::string& fifo);
 // True when a program of that name is on PATH.
 bool onPath(const std::string& name);
