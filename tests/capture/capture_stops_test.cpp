@@ -31,6 +31,14 @@ fs::path scratch(const std::string& name) {
          ("vorkast05_stops_" + std::to_string(::getpid()) + "_" + name);
 }
 
+// A file a test names, removed however the test ends.
+struct ScratchFile {
+  explicit ScratchFile(const std::string& name) : path(scratch(name)) {}
+  ~ScratchFile() { fs::remove(path); }
+  std::string str() const { return path.string(); }
+  const fs::path path;
+};
+
 std::string readAll(const fs::path& path) {
   std::ifstream in(path);
   return std::string((std::istreambuf_iterator<char>(in)), {});
@@ -48,6 +56,8 @@ class FakeEncoder {
   }
   ~FakeEncoder() { fs::remove_all(folder_); }
   std::string pathEntry() const { return folder_.string() + ":"; }
+  // A file the script writes in its own folder (as "$(dirname "$0")/name").
+  bool wrote(const std::string& name) const { return fs::exists(folder_ / name); }
 
  private:
   fs::path folder_;
@@ -128,8 +138,8 @@ TEST(CaptureStops, AnEncoderThatFailsEndsTheCaptureWithItsStatus) {
   const FakeEncoder encoder("failing",
                             "head -c 1228800 \"$2\" > /dev/null\n"
                             "echo 'ffmpeg: no space left' >&2\nexit 3\n");
-  CaptureRun run("failing", "--from 30 --to 79 --out '" + scratch("failing.mp4").string() + "'",
-                 encoder.pathEntry());
+  const ScratchFile out("failing.mp4");
+  CaptureRun run("failing", "--from 30 --to 79 --out '" + out.str() + "'", encoder.pathEntry());
   ASSERT_TRUE(run.started());
   const int status = run.finish(120s);
   const std::string said = run.said();
@@ -144,24 +154,53 @@ TEST(CaptureStops, AnEncoderThatFailsEndsTheCaptureWithItsStatus) {
   ASSERT_EQ(std::sscanf(said.c_str() + line, "capture: %ld", &drawn), 1) << said;
   EXPECT_LT(drawn, 1000) << "the show went on drawing for nobody: " << said;
   EXPECT_TRUE(run.groupGone());
-  fs::remove(scratch("failing.mp4"));
 }
 
 TEST(CaptureStops, AnEncoderThatFinishesFirstIsNoFailure) {
-  // An encoder that ends well before the show's last line reaches the
-  // capture has made its video: ffmpeg's -shortest ends with the shorter
-  // stream, and the show closes its frames before its last lines go out.
-  // This one takes a single frame, so that the order is always the same.
-  const FakeEncoder encoder("quick", "head -c 1228800 \"$2\" > /dev/null\nexit 0\n");
-  CaptureRun run("quick", "--from 40 --to 41 --out '" + scratch("quick.mp4").string() + "'",
-                 encoder.pathEntry());
+  // It reads every frame, and may be done before the show's last lines
+  // reach the capture: that is a whole video.
+  const FakeEncoder encoder("quick", "cat \"$2\" > /dev/null\nexit 0\n");
+  const ScratchFile out("quick.mp4");
+  CaptureRun run("quick", "--from 40 --to 41 --out '" + out.str() + "'", encoder.pathEntry());
   ASSERT_TRUE(run.started());
   const int status = run.finish(120s);
   const std::string said = run.said();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
   EXPECT_NE(said.find("capture: 60 frames in"), std::string::npos) << said;
   EXPECT_NE(said.find("capture: wrote"), std::string::npos) << said;
-  fs::remove(scratch("quick.mp4"));
+}
+
+TEST(CaptureStops, AnEncoderThatEndsWellButEarlyMadeNoWholeVideo) {
+  // Status 0 after one frame of three hundred (as after a stray "q"): the
+  // show ends there, and the capture does not call the video made.
+  const FakeEncoder encoder("early_end", "head -c 1228800 \"$2\" > /dev/null\nexit 0\n");
+  const ScratchFile out("early_end.mp4");
+  CaptureRun run("early_end", "--from 40 --to 45 --out '" + out.str() + "'", encoder.pathEntry());
+  ASSERT_TRUE(run.started());
+  const int status = run.finish(120s);
+  const std::string said = run.said();
+  ASSERT_NE(status, -1) << "the capture hung: " << said;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
+  EXPECT_NE(said.find("ffmpeg stopped before the end of the show (status 0)"), std::string::npos)
+      << said;
+  EXPECT_EQ(said.find("capture: wrote"), std::string::npos) << said;
+  EXPECT_EQ(said.find("capture: 300 frames in"), std::string::npos)
+      << "the show went on drawing for nobody: " << said;
+}
+
+TEST(CaptureStops, AnEncoderThatDiesBeforeOpeningItsInputDoesNotHang) {
+  // The show's first frame waits for a reader of the pipe that never comes.
+  const FakeEncoder encoder("dead", "echo 'ffmpeg: cannot start' >&2\nexit 1\n");
+  const ScratchFile out("dead.mp4");
+  CaptureRun run("dead", "--from 40 --to 45 --out '" + out.str() + "'", encoder.pathEntry());
+  ASSERT_TRUE(run.started());
+  const int status = run.finish(60s);
+  const std::string said = run.said();
+  ASSERT_NE(status, -1) << "the capture hung: " << said;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
+  EXPECT_NE(said.find("ffmpeg stopped before the end of the show (status 1)"), std::string::npos)
+      << said;
+  EXPECT_TRUE(run.groupGone()) << "the show outlived the capture";
 }
 
 double videoSeconds(const fs::path& video) {
@@ -179,19 +218,20 @@ TEST(CaptureStops, AProgressReaderThatGoesAwayDoesNotStopIt) {
   // `vorkast05-capture ... 2>&1 | head -1`: the progress has nowhere to go
   // after the first line, and the video is made all the same. The shell
   // waits for the whole pipeline.
-  const fs::path out = scratch("headed.mp4");
-  const std::string command = "cd '" + kBuild + "' && '" + kCapture +
+  const ScratchFile out("headed.mp4");
+  const ScratchFile status("headed.status");
+  const std::string command = "cd '" + kBuild + "' && { '" + kCapture +
                               "' --fps 30 --from 40 --to 42 --preset ultrafast --out '" +
-                              out.string() + "' 2>&1 | head -c 1 > /dev/null";
+                              out.str() + "'; echo $? > '" + status.str() +
+                              "'; } 2>&1 | head -c 1 > /dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_NEAR(videoSeconds(out), 2.0, 0.1);
-  fs::remove(out);
+  EXPECT_EQ(readAll(status.path), "0\n") << "the capture's own exit status";
+  EXPECT_NEAR(videoSeconds(out.path), 2.0, 0.1);
 }
 
 TEST(CaptureStops, AnInterruptDuringTheFramesKeepsWhatWasEncoded) {
-  const fs::path out = scratch("interrupted.mp4");
-  CaptureRun run("interrupted",
-                 "--from 30 --to 79 --preset ultrafast --out '" + out.string() + "'");
+  const ScratchFile out("interrupted.mp4");
+  CaptureRun run("interrupted", "--from 30 --to 79 --preset ultrafast --out '" + out.str() + "'");
   ASSERT_TRUE(run.started());
   // A line with a speed: frames are coming.
   ASSERT_TRUE(run.waitFor([&] { return run.said().find("fps") != std::string::npos; }, 60s))
@@ -205,20 +245,26 @@ TEST(CaptureStops, AnInterruptDuringTheFramesKeepsWhatWasEncoded) {
   EXPECT_FALSE(run.workFoldersLeft());
   EXPECT_TRUE(run.groupGone()) << "the show or the encoder outlived the capture";
   // The encoder saw the end of its input and closed the video properly.
-  EXPECT_GT(videoSeconds(out), 0.0) << "no playable video was left";
-  fs::remove(out);
+  EXPECT_GT(videoSeconds(out.path), 0.0) << "no playable video was left";
 }
 
 TEST(CaptureStops, AnInterruptBeforeTheFirstFrameDoesNotHang) {
-  // The show has not opened the encoder's pipe yet, and the encoder waits in
-  // its own open for a writer that will never come.
-  const fs::path out = scratch("early.mp4");
-  CaptureRun run("early", "--from 30 --to 79 --out '" + out.string() + "'");
+  // The show has not opened the encoder's pipe yet, and the encoder waits
+  // in its own open for a writer that will never come: it must be let go to
+  // find the end of its input, not left there nor killed.
+  const FakeEncoder encoder("waiting",
+                            "here=$(dirname \"$0\")\n"
+                            ": > \"$here/opening\"\n"
+                            "exec 3< \"$2\"\n"  // waits for a writer
+                            "cat <&3 > /dev/null\n"
+                            ": > \"$here/released\"\n"
+                            "exit 1\n");
+  const ScratchFile out("early.mp4");
+  CaptureRun run("early", "--from 30 --to 79 --out '" + out.str() + "'", encoder.pathEntry());
   ASSERT_TRUE(run.started());
-  ASSERT_TRUE(run.waitFor([&] { return run.encoderPipeMade(); }, 30s));
-  // Long enough for the encoder to reach its open, as a rule, and far
-  // shorter than the show's start-up.
-  std::this_thread::sleep_for(40ms);
+  ASSERT_TRUE(run.waitFor([&] { return encoder.wrote("opening"); }, 30s));
+  // Into its open, as a rule, and far sooner than the show's first frame.
+  std::this_thread::sleep_for(30ms);
   run.signal(SIGTERM);
   const int status = run.finish(60s);
   const std::string said = run.said();
@@ -226,7 +272,7 @@ TEST(CaptureStops, AnInterruptBeforeTheFirstFrameDoesNotHang) {
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << said;
   EXPECT_FALSE(run.workFoldersLeft());
   EXPECT_TRUE(run.groupGone()) << "the show or the encoder outlived the capture";
-  fs::remove(out);
+  EXPECT_TRUE(encoder.wrote("released")) << "the encoder was killed, not let go";
 }
 
 }  // namespace

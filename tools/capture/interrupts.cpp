@@ -34,7 +34,13 @@ void catchThem() {
   // The capture goes on reading the show's lines until the show has gone.
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (int number : {SIGINT, SIGHUP, SIGTERM}) ::sigaction(number, &action, nullptr);
+  for (int number : {SIGINT, SIGHUP, SIGTERM}) {
+    // One the capture was started to ignore (nohup, a background job's
+    // SIGINT) stays ignored.
+    struct sigaction before {};
+    if (::sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    ::sigaction(number, &action, nullptr);
+  }
 }
 
 void watch(int pid) {

@@ -6,7 +6,8 @@
 
 namespace interrupts {
 
-// Installs the handlers for SIGINT, SIGHUP and SIGTERM.
+// Installs the handlers for SIGINT, SIGHUP and SIGTERM, but for those that
+// were ignored when the capture started.
 void catchThem();
 // A started program to stop on an interrupt; forget it once it is reaped,
 // before its number can be another program's (forgetting others is harmless).

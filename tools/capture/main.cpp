@@ -49,7 +49,9 @@ int fail(const std::string& message) {
   return 1;
 }
 
-// The show was stopped because carryOn said so; the caller knows why.
+// The show was stopped because carryOn said so, or ended short of the
+// frames asked for because its output went (the port ends it then); the
+// caller knows why.
 constexpr int kStopped = -2;
 // The show was stopped by an interrupt; main says so.
 constexpr int kInterrupted = -3;
@@ -72,18 +74,27 @@ int captureFrames(
   run.environment.insert(run.environment.end(), extraEnv.begin(), extraEnv.end());
   Progress progress(frames, ::isatty(STDERR_FILENO) != 0, stderr);
   long done = 0;
+  double lastTime = o.from;
   bool stopped = false;
-  int status = runShow(run, [&](double) {
-    progress.update(++done);
-    stopped = !carryOn();
-    return !stopped;
-  });
+  auto wanted = [&] { return !(stopped = stopped || !carryOn()); };
+  int status = runShow(
+      run,
+      [&](double t) {
+        progress.update(++done);
+        lastTime = t;
+        return wanted();
+      },
+      wanted);
   progress.finish(done);
   if (seen != nullptr) *seen = done;
   if (interrupts::caught() != 0) return kInterrupted;
   if (stopped) return kStopped;
   if (status != 0) return fail("the show ended with status " + std::to_string(status));
-  return done > 0 ? 0 : fail("the show presented no frame in that time");
+  if (done == 0) return fail("the show presented no frame in that time");
+  // Fewer frames than asked for are the end of the show only within a frame
+  // or so of it (the show's clock is single precision).
+  if (done < frames && lastTime < kShowEnd - 1.5 / o.fps) return kStopped;
+  return 0;
 }
 
 // The MP4: the show's raw frames through a FIFO into ffmpeg, with the music.
@@ -98,19 +109,21 @@ int captureVideo(const ShowRun& show, const CaptureOptions& o, const std::string
   }
   const std::string music = show.workDir + "/" + kMusic;
   // Frame 0 shows music time `from`, so the music starts there too.
+  // No standard input: a key read from it (q) would end the video early.
   const int encoder =
-      spawn({"ffmpeg", "-loglevel", "error",     "-y",         "-f",       "rawvideo", "-pix_fmt",
-             "bgr0",   "-s",        "640x480",   "-framerate", fmt(o.fps), "-i",       pipe,
-             "-ss",    fmt(o.from), "-i",        music,        "-map",     "0:v",      "-map",
-             "1:a?",   "-c:v",      "libx264",   "-preset",    o.preset,   "-pix_fmt", "yuv420p",
-             "-c:a",   "aac",       "-shortest", o.outFile});
+      spawn({"ffmpeg",   "-nostdin", "-loglevel", "error",     "-y",         "-f",       "rawvideo",
+             "-pix_fmt", "bgr0",     "-s",        "640x480",   "-framerate", fmt(o.fps), "-i",
+             pipe,       "-ss",      fmt(o.from), "-i",        music,        "-map",     "0:v",
+             "-map",     "1:a?",     "-c:v",      "libx264",   "-preset",    o.preset,   "-pix_fmt",
+             "yuv420p",  "-c:a",     "aac",       "-shortest", o.outFile});
   if (encoder < 0) return fail("ffmpeg could not be started");
   int encoded = 0;
   bool encoderGone = false;
   long seen = 0;
   // An encoder that fails ends the capture there: the rest of the show would
   // be drawn for nobody. One that finished well may simply have read the
-  // last frame before the show's last lines came.
+  // last frame before the show's last lines came; one that finished early
+  // closed the pipe, and the show then ends short of its frames.
   int result =
       captureFrames(show, o, work, {"VORKAST_RAWVIDEO=" + pipe}, frameCount(o), &seen, [&] {
         if (!encoderGone) encoderGone = hasEnded(encoder, &encoded);
@@ -126,7 +139,7 @@ int captureVideo(const ShowRun& show, const CaptureOptions& o, const std::string
   if (!encoderGone) encoded = waitFor(encoder);
   if (result == kStopped) {
     return fail("ffmpeg stopped before the end of the show (status " + std::to_string(encoded) +
-                "); no complete video was made");
+                ") after " + std::to_string(seen) + " frames; no complete video was made");
   }
   if (result != 0) return result;
   if (encoded != 0) return fail("ffmpeg could not make the video");
@@ -164,6 +177,7 @@ int main(int argc, char** argv) {
     o.from = *o.at;
     std::string folder = work + "/frame";
     result = captureFrames(show, o, work, {"VORKAST_FRAMES=" + folder}, 1);
+    if (result == kStopped) result = fail("the picture could not be written");
     if (result == 0) {
       std::error_code copyError;
       std::filesystem::copy_file(folder + "/frame_000001.png", o.pngFile,
@@ -175,6 +189,7 @@ int main(int argc, char** argv) {
       result = fail("cannot create " + o.framesDir + ": " + std::strerror(errno));
     } else {
       result = captureFrames(show, o, work, {"VORKAST_FRAMES=" + o.framesDir}, frameCount(o));
+      if (result == kStopped) result = fail("not every frame could be written to " + o.framesDir);
     }
   } else {
     result = captureVideo(show, o, work);

@@ -1,6 +1,7 @@
 #include "show_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -62,6 +63,10 @@ ShowRun locateShow(const char* argv0) {
   }
   return run;
 }
+
+// How long the show may print nothing before it is asked whether it is
+// still wanted: its first frame may wait for a reader that never comes.
+constexpr int kQuietMilliseconds = 250;
 
 // The capture itself ignores SIGPIPE; the programs it starts get the
 // default back, as any program expects to start with.
@@ -143,9 +148,10 @@ bool onPath(const std::string& name) {
   return false;
 }
 
-int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame) {
+int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame,
+            const std::function<bool()>& stillWanted) {
   int out[2];
-  if (::pipe(out) != 0) return -1;
+  if (::pipe2(out, O_CLOEXEC) != 0) return -1;
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
   env.insert(env.end(), run.environment.begin(), run.environment.end());
@@ -169,19 +175,37 @@ int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame) {
     return -1;
   }
   interrupts::watch(pid);
-  FILE* lines = ::fdopen(out[0], "r");
-  char line[512];
   bool stopped = false;
+  auto stop = [&] {
+    stopped = true;
+    ::kill(pid, SIGTERM);
+  };
+  std::string pending;
+  char chunk[4096];
   // Read to the end even once stopped, so the show never blocks on a full
   // pipe on its way out.
-  while (std::fgets(line, sizeof line, lines) != nullptr) {
-    const char* time = std::strstr(line, "\ttime = ");
-    if (!stopped && std::strncmp(line, "fps = ", 6) == 0 && time != nullptr &&
-        !onFrame(std::strtod(time + 8, nullptr))) {
-      stopped = true;
-      ::kill(pid, SIGTERM);
+  for (;;) {
+    pollfd watch{out[0], POLLIN, 0};
+    const int ready = ::poll(&watch, 1, kQuietMilliseconds);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) {
+      if (ready == 0 && !stopped && !stillWanted()) stop();
+      continue;
+    }
+    const ssize_t n = ::read(out[0], chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // the show has closed its output: it has gone
+    pending.append(chunk, static_cast<std::size_t>(n));
+    for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+      const std::string line = pending.substr(0, end);
+      pending.erase(0, end + 1);
+      const std::size_t time = line.find("\ttime = ");
+      if (!stopped && line.compare(0, 6, "fps = ") == 0 && time != std::string::npos &&
+          !onFrame(std::strtod(line.c_str() + time + 8, nullptr))) {
+        stop();
+      }
     }
   }
-  std::fclose(lines);
+  ::close(out[0]);
   return waitFor(pid);
 }

@@ -17,9 +17,11 @@ struct ShowRun {
 ShowRun locateShow(const char* argv0);
 
 // Runs it; calls onFrame with the music time of every presented frame, and
-// stops the show when onFrame returns false. Returns the show's exit
-// status, or -1 when it could not be started or was stopped by a signal.
-int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame);
+// stillWanted whenever the show has printed nothing for a while; stops the
+// show when either returns false. Returns the show's exit status, or -1
+// when it could not be started or was stopped by a signal.
+int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame,
+            const std::function<bool()>& stillWanted);
 
 // Starts a program with arguments and returns its pid, or -1.
 int spawn(const std::vector<std::string>& argv);

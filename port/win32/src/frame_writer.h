@@ -14,6 +14,8 @@ class FrameWriter {
   // Writes the next frame; reports a failure once on standard error and then
   // stays quiet, so a full disk does not flood the console.
   void write(const std::uint32_t* pixels, int width, int height, int pitchPixels);
+  // True once no more frames can be written.
+  bool failed() const { return failed_; }
 
  private:
   std::string folder_;

@@ -122,6 +122,11 @@ void RawVideoWriter::write(const std::uint32_t* pixels, int width, int height, i
   changed_.notify_all();
 }
 
+bool RawVideoWriter::failed() {
+  std::lock_guard lock(mutex_);
+  return file_ == nullptr || failed_;
+}
+
 void RawVideoWriter::drain() {
   std::unique_lock lock(mutex_);
   for (;;) {

@@ -28,6 +28,9 @@ class RawVideoWriter {
   // queue. After a failed write (reported once) frames are dropped. Called
   // from one thread only (the one that presents).
   void write(const std::uint32_t* pixels, int width, int height, int pitchPixels);
+  // True once no more frames can go out: the output could not be opened, or
+  // a write failed (its reader gone, the disk full).
+  bool failed();
 
  private:
   void drain();

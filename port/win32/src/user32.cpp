@@ -1,6 +1,7 @@
 // The Win32 window functions: classes, windows, the message queue, keys.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "port_env.h"
@@ -34,6 +35,17 @@ void beginPump() {
     win32port::applyKey(event.virtualKey, event.down);
   }
   ++s.pumpCount;
+  if (s.frames || s.rawVideo) {
+    // Whoever follows the frames (the capture tool) reads the line the show
+    // printed for this frame just before this pump, not blocks of a hundred
+    // at its exit: standard output into a pipe is otherwise fully buffered.
+    std::fflush(stdout);
+    // The frames' output gone (its reader quit, the disk full): the show
+    // ends as at the Escape key rather than drawing on for nobody.
+    if ((s.frames && s.frames->failed()) || (s.rawVideo && s.rawVideo->failed())) {
+      win32port::applyKey(VK_ESCAPE, true);
+    }
+  }
   win32port::videoBackend().pollInput([&s](const win32port::InputEvent& event) {
     switch (event.kind) {
       case win32port::InputKind::KeyDown:

@@ -27,10 +27,6 @@ void presentFrame(HWND window, const std::uint32_t* pixels, int width, int heigh
   }
   if (s.frames) s.frames->write(pixels, width, height, pitchPixels);
   if (s.rawVideo) s.rawVideo->write(pixels, width, height, pitchPixels);
-  // Whoever follows the frames (the capture tool) reads the show's line of
-  // each frame as it comes, not in blocks of a hundred frames at its exit:
-  // standard output into a pipe is otherwise fully buffered.
-  if (s.frames || s.rawVideo) std::fflush(stdout);
   port::notifyFramePresented(port::Frame{pixels, width, height, pitchPixels});
 }
 
