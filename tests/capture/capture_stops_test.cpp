@@ -203,6 +203,23 @@ TEST(CaptureStops, AnEncoderThatDiesBeforeOpeningItsInputDoesNotHang) {
   EXPECT_TRUE(run.groupGone()) << "the show outlived the capture";
 }
 
+TEST(CaptureStops, AFrameThatCannotBeWrittenEndsTheCapture) {
+  // The third frame's name is taken by a folder, as a full disk would stop
+  // it: the show ends there rather than drawing the rest for nowhere.
+  const fs::path folder = scratch("frames");
+  fs::create_directories(folder / "frame_000003.png");
+  CaptureRun run("frames", "--fps 10 --from 40 --to 45 --frames '" + folder.string() + "'");
+  ASSERT_TRUE(run.started());
+  const int status = run.finish(120s);
+  const std::string said = run.said();
+  fs::remove_all(folder);
+  ASSERT_NE(status, -1) << "the capture hung: " << said;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
+  EXPECT_NE(said.find("not every frame could be written to"), std::string::npos) << said;
+  EXPECT_EQ(said.find("capture: 50 frames in"), std::string::npos)
+      << "the show went on drawing for nowhere: " << said;
+}
+
 double videoSeconds(const fs::path& video) {
   const std::string probe = "ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
                             video.string() + "' 2>/dev/null";
