@@ -162,8 +162,8 @@ int runShow(const ShowRun& run, const std::function<bool(double)>& onFrame,
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, run.workDir.c_str());
+  // Both ends are close-on-exec; the copy as standard output is not.
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
   const DefaultSignals signals;
   pid_t pid = -1;
   int started = posix_spawn(&pid, run.program.c_str(), &actions, signals.get(), argList.data(),

@@ -22,9 +22,11 @@ constexpr int kPipeBytes = 1 << 20;
 
 // An encoder that quits closes the pipe, and the next write would raise
 // SIGPIPE, whose default ends the show without a word. With the signal held
-// back in the writing thread the write fails with EPIPE instead, which is
-// reported like any other failed write. A signal left pending is taken
-// back, so that it does not strike when the mask is restored.
+// back in the thread that writes (the writer thread for its whole life, or
+// the presenting thread around each write where there is none) the write
+// fails with EPIPE instead, which is reported like any other failed write.
+// A signal left pending is taken back, so that it does not strike when the
+// mask is restored.
 class SigpipeHeld {
  public:
   SigpipeHeld() {
@@ -81,7 +83,6 @@ RawVideoWriter::~RawVideoWriter() {
 }
 
 bool RawVideoWriter::writeOut(const std::vector<std::uint8_t>& frame) {
-  const SigpipeHeld held;
   if (std::fwrite(frame.data(), 1, frame.size(), file_) == frame.size()) return true;
   std::fprintf(stderr, "vorkast: raw video to %s stopped: %s\n", path_.c_str(),
                std::strerror(errno));
@@ -114,6 +115,7 @@ void RawVideoWriter::write(const std::uint32_t* pixels, int width, int height, i
   }
   lock.lock();
   if (!writer_.joinable()) {
+    const SigpipeHeld held;
     failed_ = !writeOut(frame);
     return;
   }
@@ -128,6 +130,8 @@ bool RawVideoWriter::failed() {
 }
 
 void RawVideoWriter::drain() {
+  // Held for the thread's whole life: it only ever writes frames.
+  const SigpipeHeld held;
   std::unique_lock lock(mutex_);
   for (;;) {
     changed_.wait(lock, [this] { return !queued_.empty() || closing_; });
